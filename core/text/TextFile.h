@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace ombrix {
+
+// Reading and writing the program's line-based text files (sources.txt, log.txt, catalogs,
+// work lists).
+namespace TextFile {
+
+// Largest file a reader accepts; anything bigger is treated as unreadable rather than loaded.
+inline constexpr qint64 maxReadBytes = qint64(2) * 1024 * 1024 * 1024 - 1;
+
+struct ReadResult
+{
+    bool ok = false;         // the file existed and could be read
+    QStringList lines;       // without line ends; a final empty line after the last CR LF is dropped
+};
+
+// Decodes a file: UTF-8 or UTF-16 (LE/BE) when it starts with a byte-order mark, otherwise the
+// locale's 8-bit encoding (UTF-8 here). Lines may end in CR LF, LF or CR. NUL characters are
+// dropped so a damaged file never yields a line with a hidden terminator.
+ReadResult readLines(const QString& path);
+QStringList decodeLines(const QByteArray& bytes);
+
+// UTF-8 with byte-order mark, every line followed by CR LF.
+QByteArray encodeUtf8Bom(const QStringList& lines);
+// The locale's 8-bit encoding without a mark, every line followed by CR LF.
+QByteArray encodeLocal8Bit(const QStringList& lines);
+
+// Replaces the file whole: the bytes go to a temporary file beside it, are flushed to disk and
+// renamed over the old file, so a crash leaves the old or the new content, never a torn file.
+bool writeAtomically(const QString& path, const QByteArray& bytes);
+
+} // namespace TextFile
+} // namespace ombrix
