@@ -183,20 +183,38 @@ bool Mask::matches(const MaskName& name) const
     const char32_t* s = name.data();
     const size_t count = m_tokens.size();
 
-    // Wildcard walk with one back-tracking point: on a mismatch the last `*` swallows one more
-    // character. Every other token matches exactly one character, so this is complete and runs
-    // in O(name * mask) at worst without recursion.
-    size_t t = 0;
-    qsizetype k = 0;
+    // The tokens before the first `*` and after the last one sit at fixed places at the start
+    // and end of the name; `n >= m_minLength` guarantees the two ends do not overlap.
+    size_t first = 0;
+    while (first < count && m_tokens[first].kind != Kind::AnyRun) {
+        if (!singleMatches(m_tokens[first], s[first]))
+            return false;
+        ++first;
+    }
+    if (first == count)
+        return qsizetype(count) == n;
+    size_t last = count - 1;
+    qsizetype end = n;
+    while (m_tokens[last].kind != Kind::AnyRun) {
+        if (!singleMatches(m_tokens[last], s[--end]))
+            return false;
+        --last;
+    }
+
+    // Between them: a wildcard walk with one back-tracking point. On a mismatch the last `*`
+    // swallows one more character; every other token matches exactly one character, so this is
+    // complete and runs in O(name * mask) at worst without recursion.
+    size_t t = first;
+    qsizetype k = qsizetype(first);
     size_t starToken = count; // none yet
     qsizetype starName = 0;
-    while (k < n) {
-        if (t < count && m_tokens[t].kind == Kind::AnyRun) {
+    while (k < end) {
+        if (t <= last && m_tokens[t].kind == Kind::AnyRun) {
             starToken = t++;
             starName = k;
             continue;
         }
-        if (t < count && singleMatches(m_tokens[t], s[k])) {
+        if (t <= last && singleMatches(m_tokens[t], s[k])) {
             ++t;
             ++k;
             continue;
@@ -206,9 +224,9 @@ bool Mask::matches(const MaskName& name) const
         t = starToken + 1;
         k = ++starName;
     }
-    while (t < count && m_tokens[t].kind == Kind::AnyRun)
+    while (t <= last && m_tokens[t].kind == Kind::AnyRun)
         ++t;
-    return t == count;
+    return t > last;
 }
 
 } // namespace ombrix

@@ -39,6 +39,14 @@ const MatchCase matchCases[] = {
     {"*ab", "aab", true}, // the star has to give back a character
     {"*ab*ab", "abababab", true},
     {"**.txt", "x.txt", true},
+    {"ab*cd", "abcd", true},
+    {"ab*bc", "abc", false}, // fixed start and end must not share characters
+    {"ab*cd", "abxxcd", true},
+    {"ab*cd", "abxxc", false},
+    {"a?*?b", "axyb", true},
+    {"a?*?b", "axb", false},
+    {"*x*", "abc", false},
+    {"*x*", "x", true},
     {"~*", "~$report.docx", true},
     {"~*", "report~", false},
     // ASCII letters ignore case, everything else must be equal
