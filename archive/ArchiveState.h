@@ -1,0 +1,14 @@
+#pragma once
+
+namespace ombrix {
+
+// What the archive checks learn about the sets and extraction relies on. One object lives as
+// long as the program's destination and is shared by the checks and the extraction engine.
+struct ArchiveState
+{
+    // The set last checked by lze_odemknout is encrypted: extraction then passes the password.
+    // False at program start; changed only by a check that found the set's catalog.
+    bool archiveEncrypted = false;
+};
+
+} // namespace ombrix

@@ -1,0 +1,209 @@
+#include "archive/Archiver.h"
+
+#include "archive/ArchiveChecks.h"
+#include "archive/ArchiverRunner.h"
+#include "archive/FileCopy.h"
+#include "archive/SetLocation.h"
+#include "archive/TemporaryFiles.h"
+#include "core/archiver/ArchiverCommands.h"
+#include "core/host/Host.h"
+#include "core/log/LogLines.h"
+#include "core/log/RunLog.h"
+#include "platform/ProgramFolder.h"
+#include "storage/Destination.h"
+
+#include <filesystem>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <system_error>
+
+namespace ombrix {
+
+namespace {
+
+QString lowerAsciiLetters(QString text)
+{
+    for (QChar& c : text) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return text;
+}
+
+// Shows the transfer indicator for as long as it lives and lets the window catch up.
+class TransferIndicator
+{
+  public:
+    explicit TransferIndicator(Host& host) : m_host(host)
+    {
+        m_host.setTransferActivity(true);
+        m_host.pump();
+    }
+    ~TransferIndicator() { m_host.setTransferActivity(false); }
+    TransferIndicator(const TransferIndicator&) = delete;
+    TransferIndicator& operator=(const TransferIndicator&) = delete;
+
+  private:
+    Host& m_host;
+};
+
+} // namespace
+
+Archiver::Archiver(Destination& destination, ArchiverRunner& runner, Host& host, RunLog* runLog,
+                   ArchiveSettings settings)
+    : m_destination(destination), m_runner(runner), m_host(host), m_runLog(runLog),
+      m_settings(std::move(settings))
+{
+}
+
+QString Archiver::compressionLevel(const QString& filename, const ArchiveSettings& settings)
+{
+    if (settings.highCompression)
+        return QStringLiteral("5");
+    const QString name = SetLocation::fileNameOf(filename);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        const QString extension = lowerAsciiLetters(name.mid(dot));
+        if (settings.noCompressExtensions.contains(extension))
+            return QStringLiteral("0");
+    }
+    return QStringLiteral("1");
+}
+
+QString Archiver::sourcePath(const QString& filename)
+{
+    if (!filename.contains(QLatin1Char('/')))
+        return platform::programFile(filename);
+    return filename;
+}
+
+bool Archiver::archivovat(const QString& filename, const QString& nekompr)
+{
+    const QString source = sourcePath(filename);
+    if (!TestFile(source, 0))
+        return false;
+    deleteTemporaryFiles();
+    const QString level = compressionLevel(filename, m_settings);
+
+    const SetLocation location = SetLocation::of(m_settings.targetArchiveName, filename);
+    if (!location.valid())
+        return false;
+    if (!m_destination.folderExists(location.folder()) && !m_destination.makeFolders(location.folder()))
+        return false;
+
+    const bool plainCopy = nekompr == QLatin1String("1");
+    const QString entry = location.entry(plainCopy);
+    const QString local = m_destination.localPath(entry);
+    if (!local.isEmpty())
+        return plainCopy ? copyInPlace(source, local) : archiveInPlace(source, local, level);
+    return plainCopy ? uploadPlainCopy(filename, source, entry)
+                     : archiveAndUpload(filename, source, entry, location.name(), level);
+}
+
+namespace {
+
+// A free hidden name in folder for a file that is made there and then renamed into place. Short,
+// so helper files named after it (".tmp" of the archiver and the copier) always fit.
+QString scratchName(const QString& folder, const QString& suffix)
+{
+    QTemporaryFile reserve(folder + QStringLiteral("/.ombrix-XXXXXX") + suffix);
+    if (!reserve.open())
+        return {};
+    return reserve.fileName();
+}
+
+bool renameOver(const QString& from, const QString& to)
+{
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(QFile::encodeName(from).toStdString()),
+                            std::filesystem::path(QFile::encodeName(to).toStdString()), error);
+    return !error;
+}
+
+} // namespace
+
+// Both in-place writers make the new file under a scratch name beside its place, check it and
+// only then rename it over the old one: the archiver would add to an archive that exists, a
+// failed run leaves the old file as it was, and the helpers' own work files stay short enough
+// for a file name that is already near the file system's limit.
+bool Archiver::archiveInPlace(const QString& source, const QString& archive, const QString& level)
+{
+    const QFileInfo target(archive);
+    if (target.isDir() && !target.isSymLink())
+        return false;
+    const QString scratch = scratchName(target.absolutePath(), QStringLiteral(".7z"));
+    if (scratch.isEmpty())
+        return false;
+    const QString password = m_settings.encryptsNewArchives() ? m_settings.archivePassword : QString();
+    m_runner.run(ArchiverCommands::addFile(scratch, QFileInfo(source).absoluteFilePath(), level,
+                                           platform::programFolder(), password));
+    const bool result =
+        testZip(m_runner, scratch, m_settings.archivePassword) && renameOver(scratch, archive);
+    QFile::remove(scratch);
+    return result;
+}
+
+bool Archiver::copyInPlace(const QString& source, const QString& target)
+{
+    const QFileInfo targetInfo(target);
+    if (targetInfo.isDir() && !targetInfo.isSymLink())
+        return false;
+    const QString scratch = scratchName(targetInfo.absolutePath(), QString());
+    if (scratch.isEmpty())
+        return false;
+    const bool copied =
+        CopyFileExternal(QFileInfo(source).absoluteFilePath(), scratch, m_settings.internalCopy,
+                         m_runner.runState(), [this] { m_runner.pump(); });
+    const bool result =
+        copied && QFileInfo(scratch).size() == QFileInfo(source).size() && renameOver(scratch, target);
+    QFile::remove(scratch);
+    return result;
+}
+
+bool Archiver::archiveAndUpload(const QString& filename, const QString& source, const QString& entry,
+                                const QString& name, const QString& level)
+{
+    const QString temporary = platform::programFile(name + QStringLiteral(".7z.tmp"));
+    QFile::remove(temporary);
+    const QString password = m_settings.encryptsNewArchives() ? m_settings.archivePassword : QString();
+    m_runner.run(ArchiverCommands::addFile(temporary, QFileInfo(source).absoluteFilePath(), level,
+                                           platform::programFolder(), password));
+    // A broken archive is never uploaded: the test runs on the local archive before the transfer.
+    bool result = testZip(m_runner, temporary, m_settings.archivePassword);
+    if (result) {
+        TransferIndicator indicator(m_host);
+        if (m_destination.fileExists(entry))
+            m_destination.deleteFile(entry);
+        const TransferResult upload = m_destination.storeFile(temporary, entry);
+        if (!upload.error.isEmpty())
+            logTransferError(upload.error, filename);
+        // A size that differs leaves the partial upload for the next attempt to replace.
+        result = upload.ok;
+    }
+    QFile::remove(temporary);
+    return result;
+}
+
+bool Archiver::uploadPlainCopy(const QString& filename, const QString& source, const QString& entry)
+{
+    TransferIndicator indicator(m_host);
+    if (m_destination.fileExists(entry))
+        m_destination.deleteFile(entry);
+    const TransferResult upload = m_destination.storeFile(source, entry);
+    if (!upload.error.isEmpty()) {
+        logTransferError(upload.error, filename);
+        return false;
+    }
+    if (!upload.ok)
+        m_destination.deleteFile(entry);
+    return upload.ok;
+}
+
+void Archiver::logTransferError(const QString& error, const QString& filename)
+{
+    if (m_runLog)
+        m_runLog->dologu(logline::ftpUploadError(error, filename));
+}
+
+} // namespace ombrix

@@ -1,0 +1,112 @@
+#include "archive/Extractor.h"
+
+#include "archive/ArchiverRunner.h"
+#include "archive/ArchiveSetChecks.h"
+#include "archive/ArchiveState.h"
+#include "archive/FileCopy.h"
+#include "archive/SetLocation.h"
+#include "core/archiver/ArchiverCommands.h"
+#include "core/host/Host.h"
+#include "core/log/LogLines.h"
+#include "core/log/RunLog.h"
+#include "platform/ProgramFolder.h"
+#include "storage/Destination.h"
+#include "storage/local/LocalPaths.h"
+
+#include <filesystem>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <system_error>
+
+namespace ombrix {
+
+namespace {
+
+std::filesystem::path nativePath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// Replaces target by source (same file system); a folder in the way is never replaced.
+bool moveOver(const QString& source, const QString& target)
+{
+    const QFileInfo existing(target);
+    if (existing.isDir() && !existing.isSymLink())
+        return false;
+    std::error_code error;
+    std::filesystem::rename(nativePath(source), nativePath(target), error);
+    return !error;
+}
+
+} // namespace
+
+Extractor::Extractor(Destination& destination, ArchiverRunner& runner, Host& host, RunLog* runLog,
+                     const ArchiveState& state, ArchiveSettings settings)
+    : m_destination(destination), m_runner(runner), m_host(host), m_runLog(runLog), m_state(state),
+      m_settings(std::move(settings))
+{
+}
+
+QString Extractor::unpackInto(const QString& source, bool plainCopy, const QString& folder,
+                              const QString& name)
+{
+    if (plainCopy) {
+        // A short name in the private folder: the copier's own work file beside it must fit too.
+        const QString copy = folder + QStringLiteral("/copy");
+        const bool copied = CopyFileExternal(source, copy, m_settings.internalCopy, m_runner.runState(),
+                                             [this] { m_runner.pump(); });
+        return copied && QFileInfo(copy).size() == QFileInfo(source).size() ? copy : QString();
+    }
+    const QString password = m_state.archiveEncrypted ? m_settings.archivePassword : QString();
+    m_runner.run(ArchiverCommands::extractAll(QFileInfo(source).absoluteFilePath(), folder, password));
+    const QString extracted = folder + QLatin1Char('/') + name;
+    return storage::FileExists2(extracted) ? extracted : QString();
+}
+
+bool Extractor::dearchivovat(const QString& archiv, const QString& filename, const QString& destDir,
+                             const QString& nekompr)
+{
+    if (!ArchiveSetChecks::testarchiv(m_destination, archiv, filename, nekompr))
+        return false;
+    const SetLocation location = SetLocation::of(archiv, filename);
+    const bool plainCopy = nekompr == QLatin1String("1");
+    const QString entry = location.entry(plainCopy);
+    const QString name = location.name();
+
+    QString source = m_destination.localPath(entry);
+    QString download;
+    if (source.isEmpty()) {
+        download = platform::programFile(name + QStringLiteral(".7z.tmp"));
+        QFile::remove(download);
+        m_host.setTransferActivity(true);
+        m_host.pump();
+        const TransferResult fetched = m_destination.fetchFile(entry, download);
+        m_host.setTransferActivity(false);
+        m_host.pump();
+        if (!fetched.error.isEmpty() && m_runLog)
+            m_runLog->dologu(logline::ftpError + filename);
+        if (!fetched.ok || !storage::FileExists2(download)) {
+            QFile::remove(download);
+            return false;
+        }
+        source = download;
+    }
+
+    bool result = false;
+    QString target = destDir;
+    while (target.size() > 1 && target.endsWith(QLatin1Char('/')))
+        target.chop(1);
+    if (storage::forceLocalDir(target)) {
+        QTemporaryDir staging(target + QStringLiteral("/.ombrix-extract-XXXXXX"));
+        const QString unpacked =
+            staging.isValid() ? unpackInto(source, plainCopy, staging.path(), name) : QString();
+        if (!unpacked.isEmpty())
+            result = moveOver(unpacked, target + QLatin1Char('/') + name);
+    }
+    if (!download.isEmpty())
+        QFile::remove(download);
+    return result;
+}
+
+} // namespace ombrix

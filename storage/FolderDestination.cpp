@@ -1,0 +1,164 @@
+#include "storage/FolderDestination.h"
+
+#include "platform/ProgramFolder.h"
+
+#include <filesystem>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <system_error>
+
+namespace ombrix {
+
+namespace {
+
+// A relative path that stays below the root: no "." or ".." segment, not absolute.
+bool staysBelowRoot(const QString& relPath)
+{
+    if (relPath.startsWith(QLatin1Char('/')))
+        return false;
+    const QStringList segments = relPath.split(QLatin1Char('/'));
+    for (const QString& segment : segments) {
+        if (segment == QLatin1String(".") || segment == QLatin1String(".."))
+            return false;
+    }
+    return true;
+}
+
+// Copies a file through a hidden temporary file in the target's folder and a rename, so the
+// target is either the old file or the complete new one. Keeps the modification time.
+bool copyReplacing(const QString& source, const QString& target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QFileInfo targetInfo(target);
+    QTemporaryFile out(targetInfo.absolutePath() + QStringLiteral("/.ombrix-copy-XXXXXX"));
+    if (!out.open())
+        return false;
+    char buffer[1 << 16];
+    for (;;) {
+        const qint64 got = in.read(buffer, sizeof buffer);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        if (out.write(buffer, got) != got)
+            return false;
+    }
+    if (!out.flush())
+        return false;
+    out.setFileTime(QFileInfo(source).lastModified(), QFileDevice::FileModificationTime);
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(QFile::encodeName(out.fileName()).toStdString()),
+                            std::filesystem::path(QFile::encodeName(target).toStdString()), error);
+    if (error)
+        return false;
+    out.setAutoRemove(false);
+    return true;
+}
+
+} // namespace
+
+FolderDestination::FolderDestination(const QString& rootFolder)
+{
+    QString root = rootFolder.trimmed();
+    if (!root.isEmpty() && QDir::isRelativePath(root))
+        root = QDir(platform::programFolder()).filePath(root);
+    while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    m_root = root;
+}
+
+QString FolderDestination::localPath(const QString& relPath) const
+{
+    if (m_root.isEmpty() || !staysBelowRoot(relPath))
+        return {};
+    if (relPath.isEmpty())
+        return m_root;
+    if (m_root.endsWith(QLatin1Char('/')))
+        return m_root + relPath;
+    return m_root + QLatin1Char('/') + relPath;
+}
+
+bool FolderDestination::fileExists(const QString& relPath)
+{
+    const QString path = localPath(relPath);
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+bool FolderDestination::folderExists(const QString& relPath)
+{
+    const QString path = localPath(relPath);
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+bool FolderDestination::makeFolders(const QString& relPath)
+{
+    const QString path = localPath(relPath);
+    if (path.isEmpty())
+        return false;
+    QDir().mkpath(path);
+    return QFileInfo(path).isDir();
+}
+
+qint64 FolderDestination::fileSize(const QString& relPath)
+{
+    const QString path = localPath(relPath);
+    if (path.isEmpty())
+        return -1;
+    const QFileInfo info(path);
+    return info.isFile() ? info.size() : -1;
+}
+
+bool FolderDestination::deleteFile(const QString& relPath)
+{
+    const QString path = localPath(relPath);
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    if (info.isDir() && !info.isSymLink())
+        return false;
+    return QFile::remove(path);
+}
+
+TransferResult FolderDestination::storeFile(const QString& localFile, const QString& relPath)
+{
+    TransferResult result;
+    const QString path = localPath(relPath);
+    if (path.isEmpty() || !QFileInfo(localFile).isFile())
+        return result;
+    result.ok = copyReplacing(localFile, path) && QFileInfo(path).size() == QFileInfo(localFile).size();
+    return result;
+}
+
+TransferResult FolderDestination::fetchFile(const QString& relPath, const QString& localFile)
+{
+    TransferResult result;
+    const QString path = localPath(relPath);
+    if (path.isEmpty() || !QFileInfo(path).isFile() || QFileInfo::exists(localFile))
+        return result;
+    result.ok = copyReplacing(path, localFile);
+    return result;
+}
+
+QStringList FolderDestination::listSetFolders()
+{
+    if (m_root.isEmpty())
+        return {};
+    QStringList sets;
+    const QStringList folders =
+        QDir(m_root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    for (const QString& folder : folders) {
+        if (folder.startsWith(QLatin1String("OMX_")))
+            sets.append(folder);
+    }
+    sets.sort();
+    return sets;
+}
+
+} // namespace ombrix

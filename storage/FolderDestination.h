@@ -1,0 +1,35 @@
+#pragma once
+
+#include "storage/Destination.h"
+
+#include <QString>
+
+namespace ombrix {
+
+// The "DIR" destination: the sets are folders below a local or network folder (BACKUP_DIR).
+// A relative folder is taken relative to the program folder, the program's working directory.
+class FolderDestination : public Destination
+{
+  public:
+    explicit FolderDestination(const QString& rootFolder);
+
+    const QString& root() const { return m_root; }
+
+    DestinationKind kind() const override { return DestinationKind::Dir; }
+    bool isOnline() const override { return true; }
+    QString localPath(const QString& relPath) const override;
+
+    bool fileExists(const QString& relPath) override;
+    bool folderExists(const QString& relPath) override;
+    bool makeFolders(const QString& relPath) override;
+    qint64 fileSize(const QString& relPath) override;
+    bool deleteFile(const QString& relPath) override;
+    TransferResult storeFile(const QString& localFile, const QString& relPath) override;
+    TransferResult fetchFile(const QString& relPath, const QString& localFile) override;
+    QStringList listSetFolders() override;
+
+  private:
+    QString m_root;
+};
+
+} // namespace ombrix
