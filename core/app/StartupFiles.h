@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace ombrix::app {
+
+// The files the start-up sequence clears away or creates in the program folder, each step on
+// its own so the sequence can run them in its order.
+class StartupFiles
+{
+  public:
+    explicit StartupFiles(QString folder);
+
+    // Makes the program folder the working directory, so bare file names mean files there.
+    bool enterFolder() const;
+    // Removes the left-over archiver plug-in of an old installation.
+    void removeLeftoverPlugin() const;
+    // Removes the restart script of an earlier attach or update.
+    void removeRestartScript() const;
+    // Removes every "*.tmp" file of the folder (files only, no subfolders); returns how many.
+    int removeTempFiles() const;
+    // Creates an empty sources.txt when there is none; false when it cannot be written.
+    bool ensureSourceList() const;
+    // Writes the default config.ini when there is none; false when it cannot be written.
+    bool ensureConfig() const;
+
+    QString file(const QString& name) const;
+
+    // Whether daylight-saving time is in force now in the system's time zone.
+    static bool daylightSavingNow();
+
+  private:
+    QString m_folder;
+};
+
+} // namespace ombrix::app

@@ -1,0 +1,140 @@
+#include "platform/InstanceLock.h"
+#include "support/TempProgramFolder.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <memory>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using namespace ombrix;
+using platform::InstanceLock;
+
+namespace {
+
+QString ombrixProgram()
+{
+    return QDir(test::binDir()).filePath(QStringLiteral("ombrix"));
+}
+
+// A real "ombrix -start" (or other arguments) with its own program folder and no display.
+std::unique_ptr<QProcess> startOmbrix(const QString& home, const QStringList& arguments)
+{
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("OMBRIX_HOME"), home);
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the program picks offscreen by itself
+    process->setProcessEnvironment(env);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    // The start-up deletes every *.tmp after taking its lock: this one vanishing says it has.
+    QFile marker(QDir(home).filePath(QStringLiteral("starting.tmp")));
+    if (marker.open(QIODevice::WriteOnly))
+        marker.close();
+    process->start(ombrixProgram(), arguments);
+    return process;
+}
+
+// The program has taken its lock and finished the file steps of its start-up.
+bool waitUntilRunning(QProcess& process, const QString& home)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 30000) {
+        // Probe the lock only once the program has it: a probe that won would end the program.
+        if (!QFileInfo::exists(QDir(home).filePath(QStringLiteral("starting.tmp"))) &&
+            QFileInfo::exists(QDir(home).filePath(QStringLiteral("config.ini")))) {
+            InstanceLock probe(home);
+            return probe.tryAcquire() == InstanceLock::Result::HeldElsewhere;
+        }
+        if (process.waitForFinished(50))
+            return false;
+    }
+    return false;
+}
+
+class ProgramInstance : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        if (!QFileInfo(ombrixProgram()).isExecutable())
+            GTEST_FAIL() << "ombrix is not built in " << test::binDir().toStdString();
+    }
+};
+
+} // namespace
+
+TEST_F(ProgramInstance, SecondStartFromTheSameFolderEndsAnotherFolderRunsAlongside)
+{
+    QTemporaryDir a;
+    QTemporaryDir b;
+    // Left-overs the start-up clears, and a folder that only looks like a temporary file.
+    for (const char* name : {"old.tmp", "restart.sh", "TotalCommander_7zip_plugin.rar"}) {
+        QFile f(QDir(a.path()).filePath(QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QDir(a.path()).mkdir(QStringLiteral("kept.tmp"));
+
+    auto first = startOmbrix(a.path(), {QStringLiteral("-start")});
+    ASSERT_TRUE(waitUntilRunning(*first, a.path()));
+    EXPECT_TRUE(QFileInfo::exists(QDir(a.path()).filePath(QStringLiteral("sources.txt"))));
+    for (const char* gone : {"old.tmp", "restart.sh", "TotalCommander_7zip_plugin.rar"})
+        EXPECT_FALSE(QFileInfo::exists(QDir(a.path()).filePath(QLatin1String(gone)))) << gone;
+    EXPECT_TRUE(QFileInfo(QDir(a.path()).filePath(QStringLiteral("kept.tmp"))).isDir());
+
+    // The same folder again, scheduled or not: ends by itself, without touching anything.
+    for (const QStringList& arguments : {QStringList{QStringLiteral("-start")}, QStringList{}}) {
+        auto second = startOmbrix(a.path(), arguments);
+        ASSERT_TRUE(second->waitForFinished(20000));
+        EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second->exitCode(), 0);
+        // It never reached the start-up: its marker is still there.
+        EXPECT_TRUE(QFileInfo::exists(QDir(a.path()).filePath(QStringLiteral("starting.tmp"))));
+    }
+    EXPECT_EQ(first->state(), QProcess::Running);
+
+    auto other = startOmbrix(b.path(), {QStringLiteral("-start")});
+    ASSERT_TRUE(waitUntilRunning(*other, b.path()));
+    EXPECT_EQ(first->state(), QProcess::Running);
+
+    // SIGTERM ends a hidden run as the tray menu's "Exit" does: at once, with code 0.
+    for (QProcess* process : {first.get(), other.get()}) {
+        ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
+        ASSERT_TRUE(process->waitForFinished(20000));
+        EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process->exitCode(), 0);
+    }
+    InstanceLock after(a.path());
+    EXPECT_EQ(after.tryAcquire(), InstanceLock::Result::Acquired);
+}
+
+TEST_F(ProgramInstance, KilledInstanceLeavesNoLockBehind)
+{
+    QTemporaryDir home;
+    auto crashed = startOmbrix(home.path(), {QStringLiteral("-start")});
+    ASSERT_TRUE(waitUntilRunning(*crashed, home.path()));
+    crashed->kill(); // SIGKILL: no clean-up of ours runs
+    ASSERT_TRUE(crashed->waitForFinished(20000));
+
+    auto next = startOmbrix(home.path(), {QStringLiteral("-start")});
+    ASSERT_TRUE(waitUntilRunning(*next, home.path()));
+    ::kill(static_cast<pid_t>(next->processId()), SIGTERM);
+    ASSERT_TRUE(next->waitForFinished(20000));
+    EXPECT_EQ(next->exitCode(), 0);
+}
+
+TEST_F(ProgramInstance, UnwritableProgramFolderEndsTheStartWithoutWaitingForAClick)
+{
+    QTemporaryDir home;
+    QDir(home.path()).mkdir(QStringLiteral("sources.txt"));
+    auto process = startOmbrix(home.path(), {QStringLiteral("-start")});
+    // No person sits at a hidden run: the message is not waited on and the program ends.
+    ASSERT_TRUE(process->waitForFinished(20000));
+    EXPECT_EQ(process->exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(QDir(home.path()).filePath(QStringLiteral("config.ini"))));
+}

@@ -1,0 +1,86 @@
+#include "ui/mainwindow/BackupPage.h"
+
+#include "ui/mainwindow/StatusLine.h"
+#include "ui/mainwindow/TrafficLight.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace ombrix::ui {
+
+BackupPage::BackupPage(QWidget* parent) : QWidget(parent)
+{
+    m_start = new QPushButton(QStringLiteral("START"), this);
+    m_start->setObjectName(QStringLiteral("BitBtn1"));
+    QFont big = m_start->font();
+    big.setPointSize(16);
+    big.setBold(true);
+    m_start->setFont(big);
+    m_start->setMinimumSize(m_start->fontMetrics().horizontalAdvance(QStringLiteral("pokračovat..")) + 40,
+                            m_start->fontMetrics().height() * 3);
+
+    m_skip = new QPushButton(QString::fromUtf8("Přeskočit"), this);
+    m_skip->setObjectName(QStringLiteral("Button21"));
+    m_skip->setEnabled(false);
+
+    m_light = new TrafficLight(this);
+    m_light->setObjectName(QStringLiteral("TrafficLight"));
+
+    m_status = new StatusLine(QStringLiteral("StaticText1"), this);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progress->setRange(0, 1);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+
+    m_transfer = new QLabel(QString::fromUtf8("FTP přenos"), this);
+    m_transfer->setObjectName(QStringLiteral("Label45"));
+    m_transfer->setVisible(false);
+    m_percent = new QLabel(this);
+    m_percent->setObjectName(QStringLiteral("Label3"));
+
+    m_attachList = new QComboBox(this);
+    m_attachList->setObjectName(QStringLiteral("ComboBox1"));
+    m_attachList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_attachList->setMinimumContentsLength(24);
+    m_attach = new QPushButton(QString::fromUtf8("Navázat"), this);
+    m_attach->setObjectName(QStringLiteral("Button11"));
+    m_attach->setEnabled(false);
+
+    auto* top = new QHBoxLayout;
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_start);
+    buttons->addWidget(m_skip);
+    buttons->addStretch();
+    top->addLayout(buttons);
+    top->addSpacing(24);
+    top->addWidget(m_light, 1, Qt::AlignTop);
+
+    auto* transferRow = new QHBoxLayout;
+    transferRow->addWidget(m_transfer);
+    transferRow->addWidget(m_percent);
+    transferRow->addStretch();
+
+    auto* attachBox = new QGroupBox(this);
+    attachBox->setObjectName(QStringLiteral("GroupBoxAttach"));
+    auto* attachRow = new QHBoxLayout(attachBox);
+    attachRow->addWidget(m_attachList, 1);
+    attachRow->addWidget(m_attach);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addSpacing(12);
+    layout->addWidget(m_status);
+    layout->addWidget(m_progress);
+    layout->addLayout(transferRow);
+    layout->addStretch(1);
+    layout->addWidget(attachBox);
+}
+
+} // namespace ombrix::ui

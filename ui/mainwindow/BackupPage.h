@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace ombrix::ui {
+
+class StatusLine;
+class TrafficLight;
+
+// Page 3 "Zálohování": START/STOP, skip, the status line, the traffic light, the progress bar,
+// the FTP transfer indicators and the controls for attaching to an existing archive chain. The
+// page only holds the controls; the backup run drives them through the window's Host.
+class BackupPage : public QWidget
+{
+    Q_OBJECT
+
+  public:
+    explicit BackupPage(QWidget* parent = nullptr);
+
+    QPushButton* startButton() const { return m_start; }     // BitBtn1
+    QPushButton* skipButton() const { return m_skip; }       // Button21
+    StatusLine* statusLine() const { return m_status; }      // StaticText1
+    TrafficLight* trafficLight() const { return m_light; }   // imgStartc, imgIncrementc, imgPrerusenic
+    QProgressBar* progressBar() const { return m_progress; } // ProgressBar1
+    QLabel* transferLabel() const { return m_transfer; }     // Label45
+    QLabel* percentLabel() const { return m_percent; }       // Label3
+    QComboBox* attachList() const { return m_attachList; }   // ComboBox1
+    QPushButton* attachButton() const { return m_attach; }   // Button11
+
+  private:
+    QPushButton* m_start;
+    QPushButton* m_skip;
+    StatusLine* m_status;
+    TrafficLight* m_light;
+    QProgressBar* m_progress;
+    QLabel* m_transfer;
+    QLabel* m_percent;
+    QComboBox* m_attachList;
+    QPushButton* m_attach;
+};
+
+} // namespace ombrix::ui

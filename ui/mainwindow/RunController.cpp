@@ -1,0 +1,107 @@
+#include "ui/mainwindow/RunController.h"
+
+#include "core/app/AutoStartAction.h"
+#include "core/config/ConfigKeys.h"
+#include "core/config/IniStore.h"
+#include "core/log/Status.h"
+#include "platform/ChildProcess.h"
+#include "ui/mainwindow/BackupPage.h"
+#include "ui/mainwindow/MainWindow.h"
+#include "ui/mainwindow/MergePage.h"
+#include "ui/mainwindow/SettingsPage.h"
+#include "ui/mainwindow/WindowHost.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace ombrix::ui {
+
+RunController::RunController(app::RunMode mode, MainWindow* window, WindowHost* host, RunState* runState,
+                             const QString& configPath, QObject* parent)
+    : QObject(parent), m_mode(mode), m_window(window), m_host(host), m_runState(runState),
+      m_configPath(configPath)
+{
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setSingleShot(true);
+    m_timer1->setInterval(5000);
+    connect(m_timer1, &QTimer::timeout, this, &RunController::Timer1Timer);
+    m_terminate = [](int code) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    };
+}
+
+bool RunController::isUnattended() const
+{
+    return app::isUnattended(m_mode, m_window->settingsPage()->autoStartBox()->isChecked());
+}
+
+void RunController::armAutoStart()
+{
+    if (isUnattended())
+        m_timer1->start();
+}
+
+void RunController::Timer1Timer()
+{
+    m_timer1->stop();
+    if (m_timer1Tag == 1)
+        return;
+    m_timer1Tag = 1;
+    const IniStore config(m_configPath);
+    const bool sumDone = config.readBool(ConfigKeys::SUM_DONE, false);
+    const bool recoveryDone = config.readBool(ConfigKeys::RECOVERY_DONE, false);
+    switch (app::autoStartAction(sumDone, recoveryDone)) {
+    case app::AutoStartAction::ContinueMerge:
+        m_window->showPage(MainWindow::MergeIndex);
+        Q_EMIT continueMergeRequested();
+        break;
+    case app::AutoStartAction::StartBackup:
+        m_window->showPage(MainWindow::BackupIndex);
+        Q_EMIT startBackupRequested();
+        break;
+    case app::AutoStartAction::None:
+        break;
+    }
+}
+
+void RunController::xExit()
+{
+    if (!isUnattended())
+        return;
+    m_runState->stopRequested = true;
+    m_window->setPagesEnabled(true, MainWindow::IntroIndex);
+    sleepX(*m_host, m_exitDelay);
+    endProcess(0);
+}
+
+void RunController::Exit1Click()
+{
+    if (m_window->backupPage()->startButton()->text() == QLatin1String("STOP"))
+        m_runState->stopRequested = true;
+    if (m_window->mergePage()->runButton()->text() == QLatin1String("STOP"))
+        m_runState->mergeStopRequested = true;
+    if (m_runState->lastProcessId > 0)
+        platform::KillProcessId(m_runState->lastProcessId);
+    endProcess(0);
+}
+
+void RunController::Show1Click()
+{
+    m_window->showNormal();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void RunController::endProcess(int code)
+{
+    if (m_beforeEnd)
+        m_beforeEnd();
+    m_terminate(code);
+}
+
+} // namespace ombrix::ui
