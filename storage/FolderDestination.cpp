@@ -1,6 +1,7 @@
 #include "storage/FolderDestination.h"
 
 #include "platform/ProgramFolder.h"
+#include "storage/local/LocalPaths.h"
 
 #include <filesystem>
 #include <QDateTime>
@@ -86,13 +87,13 @@ QString FolderDestination::localPath(const QString& relPath) const
 bool FolderDestination::fileExists(const QString& relPath)
 {
     const QString path = localPath(relPath);
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    return !path.isEmpty() && storage::FileExists2(path);
 }
 
 bool FolderDestination::folderExists(const QString& relPath)
 {
     const QString path = localPath(relPath);
-    return !path.isEmpty() && QFileInfo(path).isDir();
+    return !path.isEmpty() && storage::DirectoryExists2(path);
 }
 
 bool FolderDestination::makeFolders(const QString& relPath)
@@ -100,8 +101,8 @@ bool FolderDestination::makeFolders(const QString& relPath)
     const QString path = localPath(relPath);
     if (path.isEmpty())
         return false;
-    QDir().mkpath(path);
-    return QFileInfo(path).isDir();
+    // Never below the mount folder of a removable medium that is not attached.
+    return storage::forceLocalDir(path);
 }
 
 qint64 FolderDestination::fileSize(const QString& relPath)

@@ -72,7 +72,7 @@ class ArchiveOpsFixture : public ::testing::Test
     RunLog m_log{m_program.file(QStringLiteral("log.txt"))};
     ArchiveState m_state;
     ArchiveSettings m_settings;
-    std::unique_ptr<FolderDestination> m_destination;
+    std::unique_ptr<Destination> m_destination;
     QByteArray m_previousBinDir;
 };
 
