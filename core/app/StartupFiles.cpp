@@ -2,11 +2,9 @@
 
 #include "core/config/DefaultConfig.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTimeZone>
 
 namespace ombrix::app {
 
@@ -61,11 +59,6 @@ bool StartupFiles::ensureSourceList() const
 bool StartupFiles::ensureConfig() const
 {
     return writeDefaultConfigIfMissing(m_folder);
-}
-
-bool StartupFiles::daylightSavingNow()
-{
-    return QTimeZone::systemTimeZone().isDaylightTime(QDateTime::currentDateTime());
 }
 
 } // namespace ombrix::app

@@ -26,9 +26,6 @@ class StartupFiles
 
     QString file(const QString& name) const;
 
-    // Whether daylight-saving time is in force now in the system's time zone.
-    static bool daylightSavingNow();
-
   private:
     QString m_folder;
 };

@@ -1,6 +1,7 @@
 #include "ui/mainwindow/ProgramShell.h"
 
 #include "core/log/RunLog.h"
+#include "core/util/Clock.h"
 #include "platform/UnixSignals.h"
 #include "support/TempProgramFolder.h"
 #include "ui/mainwindow/BackupPage.h"
@@ -225,4 +226,17 @@ TEST(ProgramShell, UnwritableFolderEndsTheStart)
     EXPECT_EQ(readiness, 0);
     EXPECT_FALSE(s.shell.window()->isVisible());
     EXPECT_EQ(translated, ProgramShell::permissionMessage());
+}
+
+TEST(ProgramShell, DaylightStateIsTakenOnceAtStart)
+{
+    for (bool daylight : {true, false}) {
+        test::TempProgramFolder home;
+        Clock::setFake(QDateTime(QDate(2024, 7, 1), QTime(12, 0), Qt::UTC), 7200, daylight);
+        Shell s(app::RunMode::Interactive);
+        ASSERT_TRUE(s.shell.start());
+        Clock::setFake(QDateTime(QDate(2024, 12, 1), QTime(12, 0), Qt::UTC), 3600, !daylight);
+        EXPECT_EQ(s.shell.daylightSaving(), daylight);
+        Clock::clearFake();
+    }
 }

@@ -4,6 +4,7 @@
 #include "core/app/ProgramVersion.h"
 #include "core/app/StartupFiles.h"
 #include "core/config/DefaultConfig.h"
+#include "core/util/Clock.h"
 #include "platform/ProgramFolder.h"
 #include "platform/UnixSignals.h"
 #include "ui/mainwindow/MainWindow.h"
@@ -82,7 +83,7 @@ bool ProgramShell::start()
         // 5. Left-over plug-in of an old installation.
         files.removeLeftoverPlugin();
         // 6. Fixed for the whole run.
-        m_daylightSaving = app::StartupFiles::daylightSavingNow();
+        m_daylightSaving = Clock::isDaylightTime();
         // 7. A resumed run keeps appending to the log of the interrupted one.
         m_runLog.load();
         // 8.
