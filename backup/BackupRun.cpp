@@ -1,0 +1,676 @@
+#include "backup/BackupRun.h"
+
+#include "archive/Archiver.h"
+#include "archive/ArchiveSetChecks.h"
+#include "archive/ArchiveState.h"
+#include "archive/Extractor.h"
+#include "archive/TemporaryFiles.h"
+#include "backup/BackupControls.h"
+#include "backup/BackupSession.h"
+#include "backup/CatalogBuilder.h"
+#include "backup/ChangeAnalysis.h"
+#include "backup/SourceScanner.h"
+#include "core/catalog/CatalogFile.h"
+#include "core/catalog/CatalogLine.h"
+#include "core/catalog/CatalogOrder.h"
+#include "core/catalog/SetLayout.h"
+#include "core/catalog/SetName.h"
+#include "core/config/IniStore.h"
+#include "core/host/Host.h"
+#include "core/host/RunState.h"
+#include "core/lang/Translator.h"
+#include "core/log/LogLines.h"
+#include "core/log/RunLog.h"
+#include "core/log/Status.h"
+#include "core/process/UserCommandLine.h"
+#include "core/sources/SourcesFile.h"
+#include "platform/ChildProcess.h"
+#include "platform/FileSystemInfo.h"
+#include "platform/PowerOff.h"
+#include "platform/ProgramFolder.h"
+#include "storage/FolderDestination.h"
+#include "storage/local/LocalPaths.h"
+
+#include <algorithm>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <utility>
+
+namespace ombrix {
+
+namespace {
+
+constexpr int backupPage = 3;
+constexpr int startFontSize = 16;
+constexpr int resumeFontSize = 10;
+// Progress of lines that are only passed over (unchanged files of earlier sets).
+constexpr qsizetype skippedProgressEvery = 100;
+
+QString catalogFileName()
+{
+    return SetLayout::catalogFile.toString();
+}
+
+QString localCatalog()
+{
+    return platform::programFile(catalogFileName());
+}
+
+QString status(const char* czechText)
+{
+    return getLang(QString::fromUtf8(czechText));
+}
+
+} // namespace
+
+BackupRun::BackupRun(Host& host, BackupControls& controls, IniStore& config, RunLog& runLog,
+                     RunState& runState, ArchiveState& archiveState, BackupSession& session)
+    : m_host(host), m_controls(controls), m_config(config), m_runLog(runLog), m_runState(runState),
+      m_archiveState(archiveState), m_session(session), m_runner(runState, host)
+{
+}
+
+BackupRun::~BackupRun() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Buttons
+
+void BackupRun::BitBtn1Click()
+{
+    if (m_showsStop) {
+        stop();
+        return;
+    }
+    // A click that arrives while a run is being prepared (the button is disabled then, but a
+    // programmatic press can still come) must not start a second run inside the first.
+    if (m_running)
+        return;
+    m_running = true;
+    start();
+    m_running = false;
+}
+
+void BackupRun::stop()
+{
+    info(m_host, status("probíhá ukončování..."));
+    m_controls.setStartEnabled(false);
+    m_controls.setSkipEnabled(false);
+    m_userStopped = true;
+    m_runState.stopRequested = true;
+    if (m_runState.lastProcessId > 0)
+        platform::KillProcessId(m_runState.lastProcessId);
+    info(m_host, status("přerušeno uživatelem"));
+}
+
+void BackupRun::Button21Click()
+{
+    info(m_host, status("přeskakuji aktuálně zálohovaný soubor"));
+    if (m_runState.lastProcessId > 0)
+        platform::KillProcessId(m_runState.lastProcessId);
+    pause(1000);
+}
+
+void BackupRun::Button5Click()
+{
+    if (m_running)
+        return;
+    // The log of the chain that is given up goes with it.
+    m_runLog.removeFile();
+    m_runLog.clear();
+    m_config.writeInt(ConfigKeys::LAST_BACKUP_DONE, 1);
+    m_config.writeString(ConfigKeys::LAST_ARCHIV_NAME, QString());
+    m_config.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, 0);
+    m_host.ask(AskKind::Information, status("Program byl anulován, příští zálohování proběhne od začátku"));
+    m_controls.setResetButtonEnabled(false);
+    m_controls.setResetChecked(false);
+    semafor(m_host, 1);
+    info(m_host, status("Nový start zálohování je připraven"));
+    m_session.backupMode = BackupMode::novazaloha;
+    m_controls.setStartCaption(getLang(QStringLiteral("START")), startFontSize);
+    m_controls.setPasswordCheckEnabled(true);
+    m_controls.setPasswordFieldEnabled(m_controls.passwordEnabled());
+}
+
+// ---------------------------------------------------------------------------------------------
+// START
+
+void BackupRun::start()
+{
+    if (m_controls.runBeforeBackup())
+        runUserProgram(m_controls.programBefore(), true);
+
+    semafor(m_host, 0);
+    destination().clearCaches();
+    m_host.setTransferActivity(false);
+    m_runState.stopRequested = false;
+    m_runState.skipRequested = false;
+    m_userStopped = false;
+    m_runCompleted = false;
+    m_warningLogShown = false;
+    m_missingStorages.clear();
+    m_runStatus = RunOk;
+    m_newCatalog.clear();
+    m_startIndex = 0;
+    m_catalogWritten = false;
+    // Work files of a run that was killed are of no use any more.
+    removeWorkFiles();
+
+    m_currentArchiveName = SetName::now();
+
+    const SourcesFile::ReadResult sources = SourcesFile::read(platform::programFile(SourcesFile::fileName));
+    bool anyEntry = false;
+    for (const QString& line : sources.lines)
+        anyEntry = anyEntry || !line.trimmed().isEmpty();
+    if (!anyEntry) {
+        info(m_host, status("Není co zálohovat"));
+        pause(3000);
+        readinessCheck();
+        m_controls.xExit();
+        return;
+    }
+
+    if (m_session.backupMode != BackupMode::novazaloha && !openLastArchive())
+        return;
+
+    lockWindow();
+
+    if (m_session.backupMode == BackupMode::pokracovani) {
+        prepareResume();
+    } else {
+        if (!scanAndBuildCatalog(sources.lines))
+            return;
+    }
+    archivingLoop();
+    afterLoop();
+}
+
+bool BackupRun::openLastArchive()
+{
+    info(m_host, status("Otevírání posledního archivu"));
+    const QString last = m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString());
+    ArchiveSetChecks checks(destination(), m_runner, m_host, m_archiveState, archiveSettings());
+    if (last.isEmpty() || !checks.testarchiv(last, catalogFileName(), QStringLiteral("0"))) {
+        info(m_host, status("Poslední archiv nelze otevřít"));
+        m_controls.setPasswordControlsEnabled(true);
+        m_controls.xExit();
+        return false;
+    }
+    if (!checks.lze_odemknout(last)) {
+        info(m_host, status("Poslední archiv je ZAHESLOVÁN"));
+        pause(3000);
+        info(m_host, status("pro pokračování nastavte správné heslo"));
+        m_controls.setPasswordControlsEnabled(true);
+        m_controls.xExit();
+        return false;
+    }
+    return true;
+}
+
+void BackupRun::lockWindow()
+{
+    m_controls.setResetChecked(false);
+    m_controls.setStartEnabled(false);
+    m_controls.setAttachEnabled(false);
+    m_controls.setAttachListEnabled(false);
+    m_controls.setPagesEnabled(false, backupPage);
+}
+
+bool BackupRun::scanAndBuildCatalog(const QStringList& sourceLines)
+{
+    m_runLog.startRun(m_currentArchiveName);
+    m_startIndex = 0;
+
+    info(m_host, status("Skenování adresářů a souborů určených k zálohování"));
+    SourceScanner::Options options;
+    options.skipInvalidEntries = m_controls.skipInvalidSources();
+    options.utcOffsetAtStart = m_session.utcOffsetAtStart;
+    options.daylightAtStart = m_session.daylightAtStart;
+    SourceScanner scanner(m_host, m_runLog, m_runState, options);
+    const ScanResult scan = scanner.scan(sourceLines);
+    m_missingStorages = scan.missingStorages;
+    m_runStatus = scan.runStatus;
+    if (scan.stopRequested)
+        m_runState.stopRequested = true;
+    if (m_runState.stopRequested)
+        return true; // the source-list error is reported after the (empty) loop
+
+    info(m_host, status("Vytváření seznamu zálohovaných souborů (archivlist.csv)"));
+    const CatalogOrder order;
+    QStringList rejected;
+    m_newCatalog = buildCatalog(scan.files, m_currentArchiveName, order, m_host, &rejected);
+    for (const QString& path : std::as_const(rejected)) {
+        m_runLog.dologu(logline::notArchived + path);
+        m_runStatus = RunWarnings;
+    }
+
+    if (m_session.backupMode == BackupMode::inkremental && !compareWithPrevious())
+        return false;
+    if (m_runState.stopRequested)
+        return true;
+    if (!writeCatalog()) {
+        endCatalogNotWritten();
+        return false;
+    }
+    return true;
+}
+
+// Rewrites the new catalog so that unchanged files keep the line of the last set. False when
+// nothing changed: the run has then ended without making a set.
+bool BackupRun::compareWithPrevious()
+{
+    const QString last = m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString());
+    if (!lastCatalogFound())
+        return true; // no previous catalog: everything goes into the new set
+
+    ArchiveSettings settings = archiveSettings();
+    settings.targetArchiveName = last;
+    Extractor extractor(destination(), m_runner, m_host, &m_runLog, m_archiveState, settings);
+    QFile::remove(localCatalog());
+    if (!extractor.dearchivovat(last, catalogFileName(), platform::programFolder(), QStringLiteral("0")))
+        return true; // unreadable previous catalog: treated as missing, a complete new set is made
+    const CatalogFile::ReadResult previous = CatalogFile::read(localCatalog());
+    QFile::remove(localCatalog());
+    if (!previous.ok)
+        return true;
+
+    const CatalogOrder order;
+    ChangeAnalysis analysis(m_host, order);
+    ChangeAnalysis::Input input;
+    input.newCatalog = m_newCatalog;
+    input.previousCatalog = previous.lines;
+    input.missingStorages = m_missingStorages;
+    input.verifyArchives = m_controls.verifyArchives();
+    Destination& target = destination();
+    input.archiveExists = [&target](const QString& set, const QString& path, const QString& nekompr) {
+        return ArchiveSetChecks::testarchiv(target, set, path, nekompr);
+    };
+    input.storageOf = [](const QString& path) { return platform::storageRoot(path); };
+    ChangeAnalysis::Result result = analysis.run(input);
+    if (m_runState.stopRequested)
+        return true;
+    if (!result.changed) {
+        endNothingChanged();
+        return false;
+    }
+    m_newCatalog = std::move(result.catalog);
+    return true;
+}
+
+bool BackupRun::lastCatalogFound()
+{
+    const QString last = m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString());
+    return !last.isEmpty() &&
+           ArchiveSetChecks::testarchiv(destination(), last, catalogFileName(), QStringLiteral("0"));
+}
+
+void BackupRun::endNothingChanged()
+{
+    info(m_host, status("Od minulé zálohy se nic nezměnilo"));
+    pause(3000);
+    m_controls.setResetCheckEnabled(true);
+    readinessCheck();
+    m_controls.setPagesEnabled(true, backupPage);
+    m_controls.setAttachListEnabled(true);
+    m_controls.xExit();
+}
+
+// The new set begins with its catalog. Only once that is in the set does config.ini name the set
+// as the one being written: LAST_BACKUP_DONE goes to 0 before LAST_ARCHIV_NAME changes, so an
+// interruption between the two can never make a set whose files are still missing look
+// complete.
+bool BackupRun::writeCatalog()
+{
+    if (!CatalogFile::write(localCatalog(), m_newCatalog))
+        return false;
+    if (!archiveLocalCatalog())
+        return false;
+    m_config.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, 0);
+    m_config.writeInt(ConfigKeys::LAST_BACKUP_DONE, 0);
+    m_config.writeString(ConfigKeys::LAST_ARCHIV_NAME, m_currentArchiveName);
+    m_catalogWritten = true;
+    return true;
+}
+
+void BackupRun::endCatalogNotWritten()
+{
+    QFile::remove(localCatalog());
+    m_runLog.save();
+    info(m_host, status("Cílový adresář není dostupný, zálohování je přerušeno"));
+    semafor(m_host, 0);
+    m_host.setProgress(Page::Backup, 0, 0);
+    m_controls.setStartEnabled(true);
+    m_controls.setResetCheckEnabled(true);
+    m_controls.setPagesEnabled(true, backupPage);
+    m_controls.setAttachListEnabled(true);
+    m_controls.xExit();
+}
+
+bool BackupRun::prepareResume()
+{
+    m_currentArchiveName = m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString());
+    ArchiveSettings settings = archiveSettings();
+    Extractor extractor(destination(), m_runner, m_host, &m_runLog, m_archiveState, settings);
+    QFile::remove(localCatalog());
+    bool ok = extractor.dearchivovat(m_currentArchiveName, catalogFileName(), platform::programFolder(),
+                                     QStringLiteral("0"));
+    if (ok) {
+        const CatalogFile::ReadResult read = CatalogFile::read(localCatalog());
+        ok = read.ok;
+        m_newCatalog = read.lines;
+    }
+    QFile::remove(localCatalog());
+    if (!ok) {
+        m_newCatalog.clear();
+        m_runState.stopRequested = true;
+        m_runStatus = RunDestinationLost;
+        return false;
+    }
+    m_catalogWritten = true;
+    const int index = m_config.readInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, 0);
+    m_startIndex = std::clamp<qsizetype>(index, 0, m_newCatalog.size());
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Archiving loop
+
+void BackupRun::archivingLoop()
+{
+    if (m_runState.stopRequested)
+        return;
+    if (!m_newCatalog.isEmpty())
+        m_host.setProgress(Page::Backup, int(m_newCatalog.size() - 1), int(m_startIndex));
+    m_controls.setStartCaption(QStringLiteral("STOP"), startFontSize);
+    m_showsStop = true;
+    m_controls.setStartEnabled(true);
+    m_controls.setSkipEnabled(true);
+    info(m_host, status("Probíhá zálohování..."));
+
+    const int interval = m_session.progressSaveInterval;
+    const bool buffered = interval >= 2;
+    const int maximum = int(std::max<qsizetype>(m_newCatalog.size() - 1, 0));
+    Archiver archiver(destination(), m_runner, m_host, &m_runLog, archiveSettings());
+    bool searching = false;
+
+    for (qsizetype q = m_startIndex; q < m_newCatalog.size() && !m_runState.stopRequested; ++q) {
+        const QString line = m_newCatalog.at(q);
+        if (catalogField(line, CatalogLine::Set) != m_currentArchiveName) {
+            // An unchanged file, archived in an earlier set.
+            if (!searching) {
+                info(m_host, status("hledání dalšího souboru k zálohování..."));
+                searching = true;
+            } else {
+                m_host.pump();
+            }
+            if (q % skippedProgressEvery == 0)
+                m_host.setProgress(Page::Backup, maximum, int(q));
+            continue;
+        }
+        searching = false;
+        m_host.setProgress(Page::Backup, maximum, int(q));
+        const QString path = catalogField(line, CatalogLine::Path);
+        info(m_host, path);
+        m_host.setStatusHint(Page::Backup, path);
+
+        archiver.settings() = archiveSettings();
+        const bool archived = archiver.archivovat(path, catalogField(line, CatalogLine::PlainCopy));
+        // An archiver killed by STOP or skip leaves its work file behind.
+        removeWorkFiles();
+
+        if (archived || m_runState.stopRequested) {
+            // Recorded only now: a run cut off before this point archives the file again.
+            if (!buffered) {
+                m_config.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, q);
+            } else if (q % interval == 0) {
+                // The catalog goes into the set before the index that refers to it.
+                if (QFileInfo::exists(localCatalog()))
+                    archiveLocalCatalog();
+                m_runLog.save();
+                m_config.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, q);
+            }
+            continue;
+        }
+
+        m_runLog.dologu(logline::notArchived + path);
+        m_runStatus = RunWarnings;
+        m_newCatalog.removeAt(q);
+        --q; // the next line has moved into this place
+        CatalogFile::write(localCatalog(), m_newCatalog);
+        if (!buffered)
+            archiveLocalCatalog();
+        if (m_session.destinationKind == DestinationKind::Dir) {
+            if (!ArchiveSetChecks::testarchiv(destination(), m_currentArchiveName, catalogFileName(),
+                                              QStringLiteral("0"))) {
+                m_runState.stopRequested = true;
+                m_runStatus = RunDestinationLost;
+            }
+        }
+    }
+}
+
+void BackupRun::afterLoop()
+{
+    if (!m_runState.stopRequested) {
+        complete();
+        commonEnd();
+        return;
+    }
+    if (m_runStatus == RunSourceListError) {
+        endSourceListError();
+        return;
+    }
+    if (!m_catalogWritten && m_runStatus != RunDestinationLost) {
+        // Stopped before the new set had its catalog: there is nothing to continue.
+        endStoppedBeforeCatalog();
+        return;
+    }
+    m_showsStop = false;
+    m_controls.setStartCaption(getLang(QStringLiteral("pokračovat..")), resumeFontSize);
+    m_controls.setSkipEnabled(false);
+    m_session.backupMode = BackupMode::pokracovani;
+    semafor(m_host, 3);
+    if (m_runStatus == RunOk)
+        info(m_host, status("přerušeno uživatelem"));
+    if (m_runStatus == RunDestinationLost) {
+        m_runLog.save();
+        info(m_host, status("Cílový adresář není dostupný, zálohování je přerušeno"));
+        semafor(m_host, 3);
+        m_host.setTransferActivity(false);
+        m_host.setProgress(Page::Backup, 0, 0);
+        m_controls.setStartEnabled(true);
+        m_controls.setPagesEnabled(true, backupPage);
+        m_controls.setAttachListEnabled(true);
+        m_controls.xExit();
+        return;
+    }
+    m_runLog.save();
+    commonEnd();
+}
+
+void BackupRun::endStoppedBeforeCatalog()
+{
+    m_runLog.save();
+    m_host.setProgress(Page::Backup, 0, 0);
+    m_controls.setPagesEnabled(true, backupPage);
+    m_controls.setAttachListEnabled(true);
+    m_controls.setResetCheckEnabled(true);
+    readinessCheck();
+    info(m_host, status("přerušeno uživatelem"));
+    m_runState.stopRequested = false;
+}
+
+void BackupRun::endSourceListError()
+{
+    info(m_host, status("Chyba v sources listu (co zálohovat), více v log.txt"));
+    m_runLog.save();
+    semafor(m_host, 0);
+    m_host.setProgress(Page::Backup, 0, 0);
+    m_controls.setPagesEnabled(true, backupPage);
+    if (m_controls.emailReport())
+        m_controls.email_send(getLang(QStringLiteral("Ombrix automatická zpráva")),
+                              QStringLiteral("Error, ombrix was stopped"), SetLayout::logFile.toString());
+    pause(5000);
+    readinessCheck();
+    m_controls.setAttachListEnabled(true);
+    m_controls.xExit();
+}
+
+void BackupRun::complete()
+{
+    m_runCompleted = true;
+    m_showsStop = false;
+    m_controls.setStartCaption(getLang(QStringLiteral("START")), startFontSize);
+    m_controls.setSkipEnabled(false);
+    m_session.backupMode = BackupMode::inkremental;
+    m_config.writeInt(ConfigKeys::LAST_BACKUP_DONE, 1);
+    m_config.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, 0);
+    m_runLog.save();
+
+    const QString message = m_runStatus == RunWarnings
+                                ? status("Zálohování dokončeno s varováním. Více v log.txt")
+                                : status("Úspěšný konec zálohování");
+    if (m_controls.emailReport()) {
+        info(m_host, status("Odesílání emailu..."));
+        m_controls.email_send(getLang(QStringLiteral("Ombrix automatická zpráva")), message.trimmed(),
+                              SetLayout::logFile.toString());
+    }
+    info(m_host, message);
+    if (m_runStatus == RunWarnings) {
+        m_controls.loadLog(m_runLog.path());
+        m_warningLogShown = true;
+    }
+    if (archiveSideFile(SetLayout::logFile.toString()))
+        m_runLog.removeFile();
+    semafor(m_host, 2);
+    m_controls.setPasswordControlsEnabled(false);
+}
+
+void BackupRun::commonEnd()
+{
+    m_host.setProgress(Page::Backup, 0, 0);
+    m_host.pump();
+    m_runState.stopRequested = false;
+    archiveSideFile(SourcesFile::fileName);
+    archiveSideFile(SetLayout::configFile.toString());
+
+    m_controls.setResetCheckEnabled(true);
+    m_controls.setStartEnabled(true);
+    m_controls.setSkipEnabled(false);
+    m_controls.setPagesEnabled(true, backupPage);
+    m_controls.setAttachListEnabled(true);
+    m_controls.clearRestoreListLoaded();
+
+    if (m_runCompleted) {
+        const int count = m_config.readInt(ConfigKeys::ARCHIVE_COUNT, 0);
+        if (count > 0)
+            m_controls.fixuj_pocet_archivu(count);
+    }
+    if (m_controls.runAfterBackup())
+        runUserProgram(m_controls.programAfter(), false);
+
+    if (m_controls.isUnattended()) {
+        m_runState.stopRequested = true;
+        m_controls.xExit();
+    } else if (m_controls.powerOffAfterBackup() && !m_userStopped) {
+        m_controls.WindowsExit(platform::powerOffForced);
+    } else if (m_runStatus == RunWarnings && m_warningLogShown) {
+        m_controls.showLogModal();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Helpers
+
+bool BackupRun::archiveSideFile(const QString& name)
+{
+    ArchiveSettings settings = archiveSettings();
+    Archiver archiver(destination(), m_runner, m_host, &m_runLog, settings);
+    return archiver.archivovat(name, QStringLiteral("0"));
+}
+
+// Every "*.tmp" of the program folder, hidden ones included: the archiver names its work file
+// after the archive it writes, and the archives are made under hidden scratch names.
+void BackupRun::removeWorkFiles()
+{
+    deleteTemporaryFiles();
+    const QDir folder(platform::programFolder());
+    const QStringList hidden =
+        folder.entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : hidden)
+        QFile::remove(folder.filePath(name));
+}
+
+bool BackupRun::archiveLocalCatalog()
+{
+    if (!archiveSideFile(catalogFileName()))
+        return false;
+    QFile::remove(localCatalog());
+    return true;
+}
+
+void BackupRun::runUserProgram(const QString& commandText, bool wait)
+{
+    QString nameOnly;
+    QString parameters;
+    UserCommandLine::ExtractFileAndParameters(commandText, nameOnly, parameters);
+    const QString program = UserCommandLine::programFromName(nameOnly);
+    if (program.isEmpty() || !storage::FileExists2(storage::AppendUNC(program)))
+        return; // a missing program is skipped silently
+
+    platform::ChildRequest request;
+    request.program = program;
+    request.arguments = UserCommandLine::splitArguments(parameters);
+    // The program runs in its own folder.
+    request.workingDirectory = QFileInfo(program).absolutePath();
+    request.hidden = false;
+    if (wait) {
+        info(m_host, status("čeká se na dokončení programu před zálohováním.."));
+        const platform::ChildResult result =
+            platform::ShellExecAndWait(request, m_runState, [this] { m_host.pump(); });
+        if (!result.started)
+            m_host.ask(AskKind::Error, result.errorText);
+    } else {
+        QString error;
+        if (!platform::startDetached(request, &error))
+            m_host.ask(AskKind::Error, error);
+    }
+}
+
+ArchiveSettings BackupRun::archiveSettings() const
+{
+    ArchiveSettings settings;
+    settings.targetArchiveName = m_currentArchiveName;
+    settings.highCompression = m_controls.highCompression();
+    settings.passwordEnabled = m_controls.passwordEnabled();
+    settings.archivePassword = m_controls.archivePassword();
+    settings.noCompressExtensions = m_session.noCompressExtensions;
+    settings.internalCopy = m_session.internalCopy;
+    return settings;
+}
+
+Destination& BackupRun::destination()
+{
+    if (m_destinationProvider)
+        return m_destinationProvider();
+    // Made again only when the folder text changed, so references held during a step stay valid.
+    const QString folder = m_controls.destinationFolder();
+    if (!m_folderDestination || m_folderDestinationText != folder) {
+        m_folderDestination = std::make_unique<FolderDestination>(folder);
+        m_folderDestinationText = folder;
+    }
+    return *m_folderDestination;
+}
+
+void BackupRun::readinessCheck()
+{
+    if (m_readinessCheck)
+        m_readinessCheck();
+}
+
+void BackupRun::pause(int milliseconds)
+{
+    sleepX(m_host, int(qint64(milliseconds) * m_pausePercent / 100));
+}
+
+} // namespace ombrix
