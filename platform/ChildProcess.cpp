@@ -8,7 +8,8 @@
 #include <poll.h>
 #include <QFile>
 #include <QProcess>
-#include <spawn.h>
+#include <QStandardPaths>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -58,6 +59,126 @@ int openPidFd(pid_t pid)
     Q_UNUSED(pid);
 #endif
     return -1;
+}
+
+// What the forked child does before it becomes the program; filled in the parent.
+struct SpawnPlan
+{
+    const char* executable = nullptr;
+    char* const* argv = nullptr;
+    char* const* envp = nullptr;
+    const char* workingDirectory = nullptr;
+    int inputFd = -1;
+    const char* outputFile = nullptr;
+    bool stderrToOutput = false;
+    bool hidden = true;
+    pid_t parentPid = 0;
+};
+
+// A program name as execve needs it: a name with a "/" as it is, a bare name looked up on PATH.
+QByteArray resolveProgram(const QByteArray& program)
+{
+    if (program.contains('/'))
+        return program;
+    const QString found = QStandardPaths::findExecutable(QFile::decodeName(program));
+    return found.isEmpty() ? QByteArray() : QFile::encodeName(found);
+}
+
+[[noreturn]] void failInChild(int reportFd)
+{
+    const int error = errno;
+    ssize_t ignored = ::write(reportFd, &error, sizeof error);
+    (void)ignored;
+    ::_exit(127);
+}
+
+bool redirect(int target, const char* file, int flags)
+{
+    const int fd = ::open(file, flags | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool ok = ::dup2(fd, target) >= 0;
+    ::close(fd);
+    return ok;
+}
+
+// Runs in the forked child: async-signal-safe calls only.
+[[noreturn]] void becomeChild(const SpawnPlan& plan, int reportFd)
+{
+    // Own session and process group (pgid = pid, no controlling terminal, so nothing can prompt
+    // on the terminal we were started from).
+    if (::setsid() < 0)
+        failInChild(reportFd);
+    // The child dies with us: a program killed with SIGKILL leaves no archiver running on.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
+        failInChild(reportFd);
+    if (::getppid() != plan.parentPid)
+        ::_exit(127); // we were already gone before the death signal was armed
+    struct sigaction defaultAction = {};
+    defaultAction.sa_handler = SIG_DFL;
+    for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGCHLD, SIGUSR1, SIGUSR2})
+        ::sigaction(signal, &defaultAction, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (plan.workingDirectory && ::chdir(plan.workingDirectory) != 0)
+        failInChild(reportFd);
+    if (plan.inputFd >= 0) {
+        if (::dup2(plan.inputFd, STDIN_FILENO) < 0)
+            failInChild(reportFd);
+    } else if (!redirect(STDIN_FILENO, "/dev/null", O_RDONLY)) {
+        failInChild(reportFd);
+    }
+    if (plan.outputFile) {
+        if (!redirect(STDOUT_FILENO, plan.outputFile, O_WRONLY | O_CREAT | O_TRUNC))
+            failInChild(reportFd);
+    } else if (plan.hidden && !redirect(STDOUT_FILENO, "/dev/null", O_WRONLY)) {
+        failInChild(reportFd);
+    }
+    if (plan.stderrToOutput) {
+        if (::dup2(STDOUT_FILENO, STDERR_FILENO) < 0)
+            failInChild(reportFd);
+    } else if (plan.hidden && !redirect(STDERR_FILENO, "/dev/null", O_WRONLY)) {
+        failInChild(reportFd);
+    }
+    ::execve(plan.executable, plan.argv, plan.envp);
+    failInChild(reportFd);
+}
+
+// fork + exec with a close-on-exec pipe that carries the child's errno back when it cannot
+// become the program, so a missing program is reported like a failed start.
+pid_t spawnChild(const SpawnPlan& plan, int* error)
+{
+    int report[2] = {-1, -1};
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        *error = errno;
+        return -1;
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(report[0]);
+        becomeChild(plan, report[1]);
+    }
+    ::close(report[1]);
+    if (pid < 0) {
+        *error = errno;
+        ::close(report[0]);
+        return -1;
+    }
+    int childError = 0;
+    ssize_t got = 0;
+    do {
+        got = ::read(report[0], &childError, sizeof childError);
+    } while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    if (got == sizeof childError) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        *error = childError;
+        return -1;
+    }
+    return pid;
 }
 
 } // namespace
@@ -110,53 +231,37 @@ bool ChildProcess::start()
         return false;
     }
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!m_request.workingDirectory.isEmpty()) {
-        posix_spawn_file_actions_addchdir_np(&actions,
-                                             QFile::encodeName(m_request.workingDirectory).constData());
+    // Everything the child needs is prepared here: between fork and exec only async-signal-safe
+    // calls may run, so no allocation, no Qt and no PATH search happen over there.
+    const QByteArray executable = resolveProgram(program);
+    if (executable.isEmpty()) {
+        if (inputPair[0] >= 0)
+            ::close(inputPair[0]);
+        if (inputPair[1] >= 0)
+            ::close(inputPair[1]);
+        m_result.errorText = systemErrorText(ENOENT);
+        return false;
     }
-    if (inputPair[1] >= 0)
-        posix_spawn_file_actions_adddup2(&actions, inputPair[1], STDIN_FILENO);
-    else
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    const QByteArray workingDirectory = QFile::encodeName(m_request.workingDirectory);
     // The output file is opened by the child after the folder change, exactly where a shell's
     // "> file" would put a relative name; callers pass full paths anyway.
     const QByteArray outputFile = QFile::encodeName(m_request.stdoutFile);
-    if (!outputFile.isEmpty()) {
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.constData(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    } else if (m_request.hidden) {
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    }
-    if (!outputFile.isEmpty() && m_request.stderrToStdoutFile)
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    else if (m_request.hidden)
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    SpawnPlan plan;
+    plan.executable = executable.constData();
+    plan.argv = argv.data();
+    plan.envp = envp.data();
+    plan.workingDirectory = workingDirectory.isEmpty() ? nullptr : workingDirectory.constData();
+    plan.inputFd = inputPair[1];
+    plan.outputFile = outputFile.isEmpty() ? nullptr : outputFile.constData();
+    plan.stderrToOutput = !outputFile.isEmpty() && m_request.stderrToStdoutFile;
+    plan.hidden = m_request.hidden;
+    plan.parentPid = ::getpid();
 
-    // Own session and process group (pgid = pid, no controlling terminal, so nothing can prompt
-    // on the terminal we were started from); signals back to their defaults and unblocked.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGCHLD, SIGUSR1, SIGUSR2})
-        sigaddset(&defaults, signal);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes,
-                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    pid_t pid = 0;
-    const int error =
-        posix_spawnp(&pid, program.constData(), &actions, &attributes, argv.data(), envp.data());
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    int error = 0;
+    const pid_t pid = spawnChild(plan, &error);
     if (inputPair[1] >= 0)
         ::close(inputPair[1]);
-    if (error != 0) {
+    if (pid < 0) {
         if (inputPair[0] >= 0)
             ::close(inputPair[0]);
         m_result.errorText = systemErrorText(error);

@@ -3,9 +3,12 @@
 #include "process/ProcessTable.h"
 #include "support/TempProgramFolder.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <QFile>
 #include <QStringList>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ombrix;
 using namespace ombrix::platform;
@@ -192,4 +195,37 @@ TEST(ChildProcess, DestroyingARunningChildLeavesNothingBehind)
     }
     EXPECT_FALSE(test::processExists(pid));
     EXPECT_TRUE(test::groupEnds(pid));
+}
+
+TEST(ChildProcess, AChildDiesWithTheProgramThatStartedIt)
+{
+    // A stand-in for ombrix being killed with SIGKILL in the middle of an archiver run: a forked
+    // copy of this test starts a long child, reports its pid and is then killed.
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t parent = ::fork();
+    ASSERT_GE(parent, 0);
+    if (parent == 0) {
+        ::close(report[0]);
+        ChildRequest request;
+        request.program = QStringLiteral("sleep");
+        request.arguments = {QStringLiteral("60")};
+        ChildProcess child(request);
+        qint64 pid = child.start() ? child.processId() : -1;
+        ssize_t written = ::write(report[1], &pid, sizeof pid);
+        (void)written;
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    qint64 childPid = 0;
+    ASSERT_EQ(::read(report[0], &childPid, sizeof childPid), ssize_t(sizeof childPid));
+    ::close(report[0]);
+    ASSERT_GT(childPid, 0);
+    ASSERT_FALSE(test::liveProcessesInGroup(childPid).empty());
+
+    ::kill(parent, SIGKILL);
+    int status = 0;
+    ::waitpid(parent, &status, 0);
+    EXPECT_TRUE(test::groupEnds(childPid));
 }
