@@ -1,0 +1,199 @@
+#include "core/lang/LanguageCheck.h"
+
+#include "core/lang/Translator.h"
+#include "core/text/TextFile.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QSet>
+
+namespace ombrix {
+
+namespace {
+
+const QString addedMark = QStringLiteral("A:");
+const QString droppedMark = QStringLiteral("D:");
+
+// Texts compare as the lookup compares them: without regard to case.
+QString folded(const QString& text)
+{
+    return text.toCaseFolded();
+}
+
+qsizetype skipBlanks(const QString& line, qsizetype from)
+{
+    while (from < line.size() && (line.at(from) == u' ' || line.at(from) == u'\t'))
+        ++from;
+    return from;
+}
+
+// Where the text of a string literal starting at `from` begins (just after its opening quote), or
+// -1 when no literal starts there.
+qsizetype literalStart(const QString& line, qsizetype from)
+{
+    static const QString openings[] = {
+        QStringLiteral("\""),
+        QStringLiteral("QStringLiteral(\""),
+        QStringLiteral("QString::fromUtf8(\""),
+        QStringLiteral("u8\""),
+        QStringLiteral("u\""),
+        QStringLiteral("L\""),
+    };
+    const QStringView rest = QStringView(line).mid(from);
+    for (const QString& opening : openings) {
+        if (rest.startsWith(opening))
+            return from + opening.size();
+    }
+    return -1;
+}
+
+// The text from `start` to the next quote; the quote is looked for no further than the line's last
+// character, which is never part of the text (an unclosed literal gives the rest of the line
+// without its last character).
+QString literalText(const QString& line, qsizetype start)
+{
+    const qsizetype last = line.size() - 1;
+    if (start >= last)
+        return {};
+    const qsizetype quote = line.indexOf(u'"', start);
+    const qsizetype end = quote >= 0 && quote < last ? quote : last;
+    return line.mid(start, end - start);
+}
+
+} // namespace
+
+QStringList LanguageCheck::sourceFolders()
+{
+    return {QStringLiteral("app"),      QStringLiteral("ui"),     QStringLiteral("core"),
+            QStringLiteral("platform"), QStringLiteral("config"), QStringLiteral("archive"),
+            QStringLiteral("storage"),  QStringLiteral("backup"), QStringLiteral("restore"),
+            QStringLiteral("merge"),    QStringLiteral("notify")};
+}
+
+bool LanguageCheck::sourceText(const QStringList& lines, qsizetype index, QString* text)
+{
+    static const QString calls[] = {QStringLiteral("getlang("), QStringLiteral("tr_(")};
+    const QString& line = lines.at(index);
+    qsizetype after = -1;
+    for (const QString& call : calls) {
+        const qsizetype at = line.indexOf(call, 0, Qt::CaseInsensitive);
+        if (at >= 0 && (after < 0 || at + call.size() < after))
+            after = at + call.size();
+    }
+    if (after < 0)
+        return false;
+    after = skipBlanks(line, after);
+    qsizetype start = literalStart(line, after);
+    if (start < 0 && after == line.size() && index + 1 < lines.size()) {
+        // The formatter moved the argument to the next line.
+        ++index;
+        start = literalStart(lines.at(index), skipBlanks(lines.at(index), 0));
+    }
+    if (start < 0)
+        return false;
+
+    QString found = literalText(lines.at(index), start);
+    qsizetype end = start + found.size(); // where this line's part stopped
+    // A literal closed by the line's last character and continued by a literal on the next line.
+    while (end == lines.at(index).size() - 1 && lines.at(index).endsWith(u'"') && index + 1 < lines.size()) {
+        const QString& next = lines.at(index + 1);
+        const qsizetype first = skipBlanks(next, 0);
+        if (first >= next.size() || next.at(first) != u'"')
+            break;
+        ++index;
+        const QString part = literalText(next, first + 1);
+        found += part;
+        end = first + 1 + part.size();
+    }
+    if (text)
+        *text = found;
+    return true;
+}
+
+QStringList LanguageCheck::sourceTexts(const QStringList& lines)
+{
+    QStringList texts;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString text;
+        if (sourceText(lines, i, &text))
+            texts.append(text);
+    }
+    return texts;
+}
+
+QStringList LanguageCheck::sourceFiles(const QString& root)
+{
+    QStringList files;
+    for (const QString& folder : sourceFolders()) {
+        const QString path = QDir(root).filePath(folder);
+        if (!QFileInfo(path).isDir())
+            continue;
+        QStringList found;
+        QDirIterator it(path, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            found.append(it.next());
+        found.sort();
+        files.append(found);
+    }
+    return files;
+}
+
+QStringList LanguageCheck::sourceTextsOfTree(const QString& root)
+{
+    QStringList texts;
+    for (const QString& file : sourceFiles(root)) {
+        const TextFile::ReadResult read = TextFile::readLines(file);
+        if (read.ok)
+            texts.append(sourceTexts(read.lines));
+    }
+    return texts;
+}
+
+QStringList LanguageCheck::mark(const QStringList& master, const QStringList& used)
+{
+    QStringList result = master;
+    QSet<QString> present;
+    for (const QString& line : result)
+        present.insert(folded(line));
+
+    QSet<QString> usedSet;
+    for (const QString& text : used) {
+        if (text.isEmpty())
+            continue;
+        const QString key = folded(text);
+        usedSet.insert(key);
+        if (present.contains(key) || present.contains(folded(addedMark + text)))
+            continue;
+        result.append(addedMark + text);
+        present.insert(folded(addedMark + text));
+    }
+
+    for (QString& line : result) {
+        if (!usedSet.contains(folded(line)) && !line.startsWith(addedMark))
+            line.prepend(droppedMark);
+    }
+    return result;
+}
+
+bool LanguageCheck::run(const QString& workingFolder, const QString& programFolder,
+                        const QStringList& captions, QString* error)
+{
+    const QString langFile =
+        QStringLiteral("lang/") + Translator::masterCode.toLower() + QStringLiteral(".txt");
+    const QStringList master = TextFile::readLines(QDir(workingFolder).filePath(langFile)).lines;
+    const QStringList used = captions + sourceTextsOfTree(workingFolder);
+    const QStringList marked = mark(master, used);
+
+    const QString target = QDir(programFolder).filePath(langFile);
+    if (!QDir().mkpath(QFileInfo(target).absolutePath()) ||
+        !TextFile::writeAtomically(target, TextFile::encodeUtf8Bom(marked))) {
+        if (error)
+            *error = QStringLiteral("Unable to write to ") + target;
+        return false;
+    }
+    return true;
+}
+
+} // namespace ombrix
