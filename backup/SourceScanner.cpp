@@ -1,0 +1,223 @@
+#include "backup/SourceScanner.h"
+
+#include "core/catalog/CatalogTime.h"
+#include "core/host/Host.h"
+#include "core/host/RunState.h"
+#include "core/lang/Translator.h"
+#include "core/log/LogLines.h"
+#include "core/log/RunLog.h"
+#include "core/log/Status.h"
+#include "core/sources/MaskName.h"
+#include "core/sources/SourceFilter.h"
+#include "core/sources/SourceParser.h"
+#include "platform/DirectoryTree.h"
+#include "platform/FileSystemInfo.h"
+#include "storage/local/LocalPaths.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <system_error>
+
+namespace ombrix {
+
+namespace {
+
+namespace tree = platform::DirectoryTree;
+
+// Files taken between two pumps of the window, so a huge tree keeps it alive.
+constexpr int pumpEveryFiles = 2000;
+
+// The last write of a file (a link is followed) as a moment in UTC; invalid when the file is
+// gone. Reading it through the standard library avoids Qt's conversion to local time, which
+// costs more than the whole rest of the scan on a large tree.
+QDateTime lastWriteUtc(const QString& path)
+{
+    std::error_code error;
+    const auto written =
+        std::filesystem::last_write_time(std::filesystem::path(QFile::encodeName(path).toStdString()), error);
+    if (error)
+        return QFileInfo(path).lastModified(); // whatever Qt can still read (invalid when gone)
+    const auto sinceEpoch = std::chrono::file_clock::to_sys(written).time_since_epoch();
+    return QDateTime::fromMSecsSinceEpoch(
+        std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count(), Qt::UTC);
+}
+
+const QString firstCatalogTime = QStringLiteral("1980-01-01-00-00-00");
+const QString lastCatalogTime = QStringLiteral("2107-12-31-23-59-58");
+
+// The entry's path as files below it are joined to: without trailing separators, except that
+// the root folder stays "/".
+QString entryPath(const QString& path)
+{
+    QString out = path;
+    while (out.size() > 1 && out.endsWith(QLatin1Char('/')))
+        out.chop(1);
+    return out;
+}
+
+QString joinPath(const QString& folder, const QString& relative)
+{
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + relative;
+    return folder + QLatin1Char('/') + relative;
+}
+
+} // namespace
+
+SourceScanner::SourceScanner(Host& host, RunLog& runLog, RunState& runState, Options options)
+    : m_host(host), m_runLog(runLog), m_runState(runState), m_options(options)
+{
+}
+
+QString SourceScanner::catalogTimeOf(const QString& path, bool folderScan) const
+{
+    const QDateTime lastWrite = lastWriteUtc(path);
+    if (!lastWrite.isValid())
+        return {};
+    const bool shift = folderScan && m_options.daylightAtStart;
+    const QString time = CatalogTime::fromFileTime(lastWrite, int(m_options.utcOffsetAtStart), shift);
+    if (!time.isEmpty())
+        return time;
+    // Outside what the format holds (a file dated 1970 is common): pin it to the nearest end
+    // rather than leave the file out of the backup.
+    const QDateTime shifted = lastWrite.toUTC().addSecs(m_options.utcOffsetAtStart - (shift ? 3600 : 0));
+    return shifted.date().year() < CatalogTime::firstYear ? firstCatalogTime : lastCatalogTime;
+}
+
+void SourceScanner::countAndPump()
+{
+    if (++m_filesSincePump >= pumpEveryFiles) {
+        m_filesSincePump = 0;
+        m_host.pump();
+    }
+}
+
+void SourceScanner::warn(ScanResult& result, const QString& line, int status)
+{
+    m_runLog.dologu(line);
+    result.runStatus = std::max(result.runStatus, status);
+}
+
+void SourceScanner::takeFile(const QString& folder, const QByteArray& name, const QByteArray& relativePath,
+                             bool isLink, const SourceFilter& filter, ScanResult& result)
+{
+    countAndPump();
+    const QString bareName = QFile::decodeName(name);
+    const MaskName maskName(bareName);
+    if (!filter.takesFile(maskName))
+        return;
+    const QString relative = QFile::decodeName(relativePath);
+    const QString path = joinPath(folder, relative);
+    if (isLink && tree::targetKindOf(path) != tree::Kind::File)
+        return; // links to folders, dangling links and links to anything but a file
+    if (QFile::encodeName(relative) != relativePath) {
+        // A name that is not valid in the locale's encoding cannot be written back from its
+        // text form, so the file could not be found again to archive it.
+        warn(result, logline::notArchived + path, RunWarnings);
+        return;
+    }
+    const QString time = catalogTimeOf(path, true);
+    if (time.isEmpty())
+        return; // gone since the folder was read
+    result.files.append(ScannedFile{path, time, filter.storesPlain(maskName)});
+}
+
+void SourceScanner::scanSubfolders(const QString& folder, const SourceFilter& filter, ScanResult& result)
+{
+    tree::walk(folder, [&](const tree::Entry& entry) {
+        switch (entry.kind) {
+        case tree::Kind::Folder:
+            return filter.entersFolder(QFile::decodeName(entry.name)) ? tree::Visit::Descend
+                                                                      : tree::Visit::Skip;
+        case tree::Kind::File:
+        case tree::Kind::Symlink:
+            if (entry.depth >= 1)
+                takeFile(folder, entry.name, entry.relativePath, entry.kind == tree::Kind::Symlink, filter,
+                         result);
+            return tree::Visit::Descend;
+        default:
+            return tree::Visit::Descend; // pipes, sockets, devices: never archived
+        }
+    });
+}
+
+void SourceScanner::scanOwnFiles(const QString& folder, const SourceFilter& filter, ScanResult& result)
+{
+    tree::walk(folder, [&](const tree::Entry& entry) {
+        if (entry.kind == tree::Kind::File || entry.kind == tree::Kind::Symlink)
+            takeFile(folder, entry.name, entry.relativePath, entry.kind == tree::Kind::Symlink, filter,
+                     result);
+        return tree::Visit::Skip;
+    });
+}
+
+ScanResult SourceScanner::scan(const QStringList& sourceLines)
+{
+    ScanResult result;
+    m_filesSincePump = 0;
+    info(m_host, getLang(QStringLiteral("Skenování adresářů a souborů určených k zálohování")));
+    const int lastLine = int(sourceLines.size()) - 1;
+
+    // First pass: the subfolders of every folder entry that includes them.
+    for (int i = 0; i < sourceLines.size(); ++i) {
+        m_host.setProgress(Page::Backup, lastLine, i);
+        m_host.pump();
+        const SourceEntry entry = pars_source(sourceLines.at(i));
+        if (entry.blank)
+            continue;
+        const SourceFilter filter(entry);
+        if (!filter.isValid() || !filter.includeSubdirs())
+            continue;
+        const QString folder = entryPath(entry.path);
+        if (storage::DirectoryExists2(storage::AppendUNC(folder)))
+            scanSubfolders(folder, filter, result);
+    }
+
+    // Second pass: each entry's own files, single files, and what cannot be scanned.
+    for (int i = 0; i < sourceLines.size(); ++i) {
+        m_host.pump();
+        const SourceEntry entry = pars_source(sourceLines.at(i));
+        if (entry.blank)
+            continue;
+        const SourceFilter filter(entry);
+        const QString path = entryPath(entry.path);
+        if (entry.problem.isEmpty() && storage::DirectoryExists2(storage::AppendUNC(path))) {
+            if (filter.isValid()) {
+                scanOwnFiles(path, filter, result);
+                continue;
+            }
+        } else if (entry.problem.isEmpty() && storage::FileExists2(storage::AppendUNC(path))) {
+            // A file named directly: masks do not apply, it is always compressed, and its time
+            // takes no daylight shift. One that cannot be read is an invalid record.
+            QFile file(path);
+            const QString time = catalogTimeOf(path, false);
+            if (!time.isEmpty() && file.open(QIODevice::ReadOnly)) {
+                result.files.append(ScannedFile{path, time, false});
+                continue;
+            }
+        } else if (entry.problem.isEmpty()) {
+            const QString root = platform::storageRoot(entry.path);
+            if (!root.isEmpty() && !platform::storagePresent(root)) {
+                result.missingStorages.insert(root);
+                warn(result, logline::missingStorage + entry.path, RunWarnings);
+                continue;
+            }
+        }
+        // Whatever is left cannot be backed up as written. With skipping off every such line
+        // is still logged before the run ends after the scan.
+        if (m_options.skipInvalidEntries) {
+            warn(result, logline::invalidRecord + entry.path, RunWarnings);
+        } else {
+            warn(result, logline::invalidRecord + entry.path, RunSourceListError);
+            result.stopRequested = true;
+            m_runState.stopRequested = true;
+        }
+    }
+    return result;
+}
+
+} // namespace ombrix
