@@ -105,7 +105,6 @@ void SourceScanner::warn(ScanResult& result, const QString& line, int status)
 void SourceScanner::takeFile(const QString& folder, const QByteArray& name, const QByteArray& relativePath,
                              bool isLink, const SourceFilter& filter, ScanResult& result)
 {
-    countAndPump();
     const QString bareName = QFile::decodeName(name);
     const MaskName maskName(bareName);
     if (!filter.takesFile(maskName))
@@ -129,6 +128,7 @@ void SourceScanner::takeFile(const QString& folder, const QByteArray& name, cons
 void SourceScanner::scanSubfolders(const QString& folder, const SourceFilter& filter, ScanResult& result)
 {
     tree::walk(folder, [&](const tree::Entry& entry) {
+        countAndPump();
         switch (entry.kind) {
         case tree::Kind::Folder:
             return filter.entersFolder(QFile::decodeName(entry.name)) ? tree::Visit::Descend
@@ -148,6 +148,7 @@ void SourceScanner::scanSubfolders(const QString& folder, const SourceFilter& fi
 void SourceScanner::scanOwnFiles(const QString& folder, const SourceFilter& filter, ScanResult& result)
 {
     tree::walk(folder, [&](const tree::Entry& entry) {
+        countAndPump();
         if (entry.kind == tree::Kind::File || entry.kind == tree::Kind::Symlink)
             takeFile(folder, entry.name, entry.relativePath, entry.kind == tree::Kind::Symlink, filter,
                      result);
@@ -173,6 +174,9 @@ ScanResult SourceScanner::scan(const QStringList& sourceLines)
         if (!filter.isValid() || !filter.includeSubdirs())
             continue;
         const QString folder = entryPath(entry.path);
+        const QString root = platform::storageRoot(folder);
+        if (!root.isEmpty() && !platform::storagePresent(root))
+            continue; // reported by the second pass
         if (storage::DirectoryExists2(storage::AppendUNC(folder)))
             scanSubfolders(folder, filter, result);
     }
@@ -185,6 +189,14 @@ ScanResult SourceScanner::scan(const QStringList& sourceLines)
             continue;
         const SourceFilter filter(entry);
         const QString path = entryPath(entry.path);
+        // A removable medium that is not attached may leave its empty mount folder behind; that
+        // is an absent storage, not an empty source folder whose files would all seem deleted.
+        const QString root = entry.problem.isEmpty() ? platform::storageRoot(path) : QString();
+        if (!root.isEmpty() && !platform::storagePresent(root)) {
+            result.missingStorages.insert(root);
+            warn(result, logline::missingStorage + entry.path, RunWarnings);
+            continue;
+        }
         if (entry.problem.isEmpty() && storage::DirectoryExists2(storage::AppendUNC(path))) {
             if (filter.isValid()) {
                 scanOwnFiles(path, filter, result);
@@ -197,13 +209,6 @@ ScanResult SourceScanner::scan(const QStringList& sourceLines)
             const QString time = catalogTimeOf(path, false);
             if (!time.isEmpty() && file.open(QIODevice::ReadOnly)) {
                 result.files.append(ScannedFile{path, time, false});
-                continue;
-            }
-        } else if (entry.problem.isEmpty()) {
-            const QString root = platform::storageRoot(entry.path);
-            if (!root.isEmpty() && !platform::storagePresent(root)) {
-                result.missingStorages.insert(root);
-                warn(result, logline::missingStorage + entry.path, RunWarnings);
                 continue;
             }
         }

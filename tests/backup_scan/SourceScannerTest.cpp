@@ -253,3 +253,26 @@ TEST_F(SourceScannerTest, ReportsProgressPerSourceLineAndPumps)
     EXPECT_EQ(scanProgress, 3);
     EXPECT_GE(m_host.pumpCount(), 3);
 }
+
+// An unmounted medium leaves its empty mount folder behind: the entry is an absent storage (its
+// files are carried over), not an empty folder whose files would all count as deleted.
+TEST_F(SourceScannerTest, EmptyMountFolderOfAnAbsentMediumIsAMissingStorage)
+{
+    QTemporaryDir mountFolder(QStringLiteral("/mnt/ombrix-scan-test-XXXXXX"));
+    if (!mountFolder.isValid())
+        GTEST_SKIP() << "cannot make a folder below /mnt here";
+    const ScanResult result = scan({mountFolder.path()});
+    EXPECT_EQ(result.missingStorages, QSet<QString>({mountFolder.path()}));
+    EXPECT_EQ(m_log.logBuffer(), QStringList({logline::missingStorage + mountFolder.path()}));
+    EXPECT_EQ(result.runStatus, RunWarnings);
+
+    // Once something is there, it is a present storage and scanned as a folder.
+    QFile file(mountFolder.filePath(QStringLiteral("a.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    m_log.clear();
+    const ScanResult attached = scan({mountFolder.path()});
+    EXPECT_TRUE(attached.missingStorages.isEmpty());
+    ASSERT_EQ(attached.files.size(), 1);
+    EXPECT_EQ(attached.files.at(0).path, mountFolder.path() + "/a.txt");
+}
