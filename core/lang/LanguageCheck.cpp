@@ -73,7 +73,8 @@ QStringList LanguageCheck::sourceFolders()
 
 bool LanguageCheck::sourceText(const QStringList& lines, qsizetype index, QString* text)
 {
-    static const QString calls[] = {QStringLiteral("getlang("), QStringLiteral("tr_(")};
+    // The names without their parenthesis, so that this line is not taken for a call itself.
+    static const QString calls[] = {QStringLiteral("getlang") + u'(', QStringLiteral("tr_") + u'('};
     const QString& line = lines.at(index);
     qsizetype after = -1;
     for (const QString& call : calls) {

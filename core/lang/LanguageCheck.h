@@ -15,8 +15,9 @@ class LanguageCheck
     // to the folder the check runs in.
     static QStringList sourceFolders();
 
-    // The lookup text of line `index` of a source file: after the first "getlang(" (or "tr_(", the
-    // pages' wrapper of the same lookup) of the lower-cased line, blanks allowed after it, comes a
+    // The lookup text of line `index` of a source file: after the first call of getLang (or of
+    // tr_, the pages' wrapper of the same lookup) in the line, letter case ignored and blanks
+    // allowed after its parenthesis, comes a
     // string literal, plain or as QStringLiteral("…"), QString::fromUtf8("…"), u"…", u8"…" or
     // L"…"; the text runs from after its opening quote up to the next quote, which is searched
     // for no further than the line's last character (never part of the text), so an unclosed

@@ -1,0 +1,84 @@
+#include "core/lang/Translator.h"
+#include "support/TempProgramFolder.h"
+#include "ui/lang/LanguageSwitcher.h"
+#include "ui/mainwindow/MainWindow.h"
+
+#include <gtest/gtest.h>
+#include <iostream>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QTabWidget>
+
+using namespace ombrix;
+using namespace ombrix::ui;
+using ombrix::test::TempProgramFolder;
+
+namespace {
+
+// Captions on the visible page whose text needs more room than the control has; printed for a
+// person to look at together with the pictures.
+QStringList clippedCaptions(QWidget* page)
+{
+    QStringList clipped;
+    const QList<QWidget*> widgets = page->findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
+        if (!w->isVisible() || w->objectName().startsWith(QLatin1String("StaticText")))
+            continue;
+        QString text;
+        if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap())
+            text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        if (text.isEmpty())
+            continue;
+        if (w->sizeHint().width() > w->width() + 1)
+            clipped << w->objectName() + QStringLiteral(" \"") + text + QStringLiteral("\"");
+    }
+    return clipped;
+}
+
+} // namespace
+
+TEST(Screenshots, EveryPageInCzechAndEnglishAt1024x768)
+{
+    TempProgramFolder folder;
+    const QString lang = folder.file(QStringLiteral("lang"));
+    QDir().mkpath(lang);
+    const QDir shipped(QDir(test::sourceDir()).filePath(QStringLiteral("lang")));
+    for (const QString& name : shipped.entryList(QDir::Files))
+        QFile::copy(shipped.filePath(name), QDir(lang).filePath(name));
+    folder.write(QStringLiteral("config.ini"), QByteArray("[OPTIONS]\r\nLANGUAGE=CZ\r\n"));
+
+    const QString out = QDir(test::binDir()).filePath(QStringLiteral("../screenshots"));
+    ASSERT_TRUE(QDir().mkpath(out));
+
+    MainWindow window;
+    LanguageSwitcher* switcher = LanguageSwitcher::attach(&window);
+    switcher->setConfigPath(folder.file(QStringLiteral("config.ini")));
+    switcher->setLanguageFolder(lang);
+    switcher->loadLanguages();
+    window.resize(1024, 768);
+    window.show();
+
+    for (const char* code : {"CZ", "EN"}) {
+        ASSERT_TRUE(switcher->changeLanguage(QLatin1String(code)));
+        for (int i = 0; i < window.pages()->count(); ++i) {
+            window.showPage(i);
+            QApplication::processEvents();
+            const QString file = QDir(out).filePath(QStringLiteral("%1-%2-%3.png")
+                                                        .arg(QString::fromLatin1(code).toLower())
+                                                        .arg(i)
+                                                        .arg(window.pages()->widget(i)->objectName()));
+            const QPixmap shot = window.grab();
+            EXPECT_EQ(shot.size(), QSize(1024, 768));
+            EXPECT_TRUE(shot.save(file)) << qPrintable(file);
+            for (const QString& clipped : clippedCaptions(window.pages()->widget(i)))
+                std::cout << "clipped " << code << " page " << i << ": " << qPrintable(clipped) << "\n";
+        }
+    }
+    switcher->changeLanguage(QStringLiteral("CZ"));
+    Translator::global().setLangMaster({});
+    Translator::global().setLangTarget({});
+}
