@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QSet>
 
 using namespace ombrix;
@@ -180,4 +182,36 @@ TEST_F(ShippedLanguageFiles, EveryLookupTextOfTheSourcesIsInTheMasterList)
     for (const QString& text : texts)
         EXPECT_TRUE(translator.lookup(text, nullptr))
             << "not in lang/cz.txt (run ombrix -checklang, see docs/languages.md): " << qPrintable(text);
+}
+
+TEST(LanguageCheckProgram, CheckLangCollectsWindowCaptionsAndSourceTextsAndEnds)
+{
+    TempProgramFolder work;
+    TempProgramFolder program;
+    work.write(QStringLiteral("lang/cz.txt"), TextFile::encodeUtf8Bom({u8("Úvod"), u8("Zastaralý text")}));
+    work.write(QStringLiteral("backup/Run.cpp"), u8("info(getLang(u\"Zpráva ze zdrojů\"));\n").toUtf8());
+
+    QProcess ombrix;
+    ombrix.setWorkingDirectory(work.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("OMBRIX_HOME"), program.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    ombrix.setProcessEnvironment(env);
+    ombrix.start(QDir(test::binDir()).filePath(QStringLiteral("ombrix")), {QStringLiteral("-checklang")});
+    ASSERT_TRUE(ombrix.waitForFinished(60000));
+    EXPECT_EQ(ombrix.exitStatus(), QProcess::NormalExit);
+
+    const QStringList written = readLines(program.file(QStringLiteral("lang/cz.txt")));
+    ASSERT_FALSE(written.isEmpty());
+    EXPECT_EQ(written.at(0), u8("Úvod"));
+    EXPECT_EQ(written.at(1), u8("D:Zastaralý text"));
+    // Main window (tab sheets, check boxes), the mask dialog made for the check, and the sources.
+    for (const char* text :
+         {"A:Obnova", "A:Nastavení", "A:START", "A:Zahrnout podadresáře", "A:Zpráva ze zdrojů"})
+        EXPECT_TRUE(written.contains(u8(text))) << text;
+    // Status lines are no captions; the check starts nothing else (no config.ini, no log).
+    EXPECT_FALSE(QFileInfo::exists(program.file(QStringLiteral("config.ini"))));
+    EXPECT_FALSE(QFileInfo::exists(program.file(QStringLiteral("sources.txt"))));
+    // The working folder's list is left as it was.
+    EXPECT_EQ(readLines(work.file(QStringLiteral("lang/cz.txt"))).size(), 2);
 }

@@ -61,7 +61,8 @@ void LanguageSwitcher::connectControls()
         return; // the first page has no selector (yet); nothing to wire
     m_connected = true;
     connect(combo, &QComboBox::currentIndexChanged, this, [this, combo](int index) {
-        if (index >= 0)
+        // Refilling the list or selecting the language in use changes nothing.
+        if (index >= 0 && combo->itemText(index) != Translator::global().currentLanguage())
             changeLanguage(combo->itemText(index));
     });
     for (const QString& name : {flagCz, flagEn}) {
