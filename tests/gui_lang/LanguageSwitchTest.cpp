@@ -1,11 +1,14 @@
+#include "core/app/RunMode.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/IniStore.h"
 #include "core/lang/Translator.h"
 #include "core/text/TextFile.h"
 #include "support/TempProgramFolder.h"
+#include "ui/lang/LanguageHooks.h"
 #include "ui/lang/LanguageSwitcher.h"
 #include "ui/lang/LanguageWindows.h"
 #include "ui/mainwindow/MainWindow.h"
+#include "ui/mainwindow/ProgramShell.h"
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
@@ -293,4 +296,33 @@ TEST_F(LanguageSwitch, CheckCollectsMainWindowEmailTreeAndMaskCaptionsInOrder)
     const QStringList expected = {u8("Obnova"), u8("Nastavení"), u8("Odesílatel"), u8("Vyberte soubory"),
                                   u8("Zahrnout podadresáře")};
     EXPECT_EQ(captions, expected);
+}
+
+TEST_F(LanguageSwitch, ProgramShellLoadsTheConfiguredLanguageAndTranslatesWhenShown)
+{
+    ShippedLanguages languages;
+    languages.folder.write(QStringLiteral("config.ini"), QByteArray("[OPTIONS]\r\nLANGUAGE=EN\r\n"));
+    const QString before = QDir::currentPath();
+    {
+        EngineHooks hooks;
+        bool readinessRan = false;
+        hooks.readinessCheck = [&readinessRan] {
+            // The languages are loaded before the rest of the readiness check.
+            readinessRan = Translator::global().currentLanguage() == QStringLiteral("EN");
+        };
+        LanguageHooks::install(hooks);
+        ProgramShell shell(app::RunMode::Interactive, hooks);
+        ASSERT_TRUE(shell.start());
+        EXPECT_TRUE(readinessRan);
+        EXPECT_EQ(shell.window()->pages()->tabText(MainWindow::RestoreIndex), QStringLiteral("Restore"));
+        auto* combo = shell.window()->findChild<QComboBox*>(QStringLiteral("ComboBox3"));
+        if (combo) {
+            EXPECT_EQ(combo->currentText(), QStringLiteral("EN"));
+        }
+        // Showing the window again changes nothing.
+        shell.window()->hide();
+        shell.window()->show();
+        EXPECT_EQ(shell.window()->pages()->tabText(MainWindow::RestoreIndex), QStringLiteral("Restore"));
+    }
+    QDir::setCurrent(before);
 }
