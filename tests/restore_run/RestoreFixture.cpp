@@ -5,14 +5,18 @@
 #include "core/catalog/CatalogFile.h"
 #include "core/catalog/CatalogLine.h"
 #include "core/catalog/CatalogTime.h"
+#include "core/catalog/SetLayout.h"
 #include "core/config/DefaultConfig.h"
 #include "core/sources/SourcesFile.h"
+#include "core/text/TextFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimeZone>
 
 namespace ombrix::test {
@@ -106,6 +110,9 @@ QString RestoreFixture::makeSet()
     EXPECT_TRUE(CatalogFile::write(program->file(QStringLiteral("archivlist.csv")), catalog));
     EXPECT_TRUE(archiver.archivovat(QStringLiteral("archivlist.csv"), QStringLiteral("0")));
     EXPECT_TRUE(archiver.archivovat(QStringLiteral("sources.txt"), QStringLiteral("0")));
+    EXPECT_TRUE(archiver.archivovat(QStringLiteral("config.ini"), QStringLiteral("0")));
+    program->write(QStringLiteral("log.txt"), "Archiv: " + set.toUtf8() + "\r\n");
+    EXPECT_TRUE(archiver.archivovat(QStringLiteral("log.txt"), QStringLiteral("0")));
     QFile::remove(program->file(QStringLiteral("archivlist.csv")));
     return set;
 }
@@ -114,6 +121,31 @@ void RestoreFixture::chooseSet(const QString& set)
 {
     ASSERT_TRUE(CatalogFile::write(program->file(QStringLiteral("recoverylist.csv")), catalogOf(set)));
     controls.set = set;
+}
+
+QStringList RestoreFixture::storedCatalog(const QString& set) const
+{
+    QProcess process;
+    process.start(QStringLiteral("7za"),
+                  {QStringLiteral("e"), QStringLiteral("-so"), QStringLiteral("-y"), QStringLiteral("-p"),
+                   SetLayout::sideArchivePath(destinationDir.path(), set, SetLayout::catalogFile)});
+    process.waitForFinished(60000);
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return {};
+    return TextFile::decodeLines(process.readAllStandardOutput());
+}
+
+RestoreFixture::Tree RestoreFixture::restoreStored(const QString& set)
+{
+    QTemporaryDir target;
+    const QStringList catalog = storedCatalog(set);
+    EXPECT_FALSE(catalog.isEmpty()) << set.toStdString();
+    EXPECT_TRUE(CatalogFile::write(program->file(QStringLiteral("recoverylist.csv")), catalog));
+    controls.set = set;
+    controls.folder = target.path();
+    controls.toOriginal = false;
+    run->runRestore();
+    return treeOf(QDir::cleanPath(target.path() + QLatin1Char('/') + sourceDir.path()));
 }
 
 } // namespace ombrix::test

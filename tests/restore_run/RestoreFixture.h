@@ -88,6 +88,10 @@ class RestoreFixture : public ::testing::Test
     // Puts the catalog of set into recoverylist.csv and chooses the set.
     void chooseSet(const QString& set);
     void makeRun();
+    // The catalog stored in a set on the destination (after a merge changed it).
+    QStringList storedCatalog(const QString& set) const;
+    // Restores set from its stored catalog below a fresh folder and returns the restored source tree.
+    Tree restoreStored(const QString& set);
 
     std::unique_ptr<TempProgramFolder> program;
     QTemporaryDir destinationDir;

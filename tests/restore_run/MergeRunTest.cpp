@@ -1,0 +1,190 @@
+#include "merge/MergeRun.h"
+
+#include "core/catalog/CatalogLine.h"
+#include "core/catalog/SetLayout.h"
+#include "core/catalog/SetName.h"
+#include "core/config/ConfigKeys.h"
+#include "merge/MergeControls.h"
+#include "RestoreFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace ombrix::test {
+
+// The merge page as plain fields: the list is the destination's sets, the selection a range.
+class TestMergeControls : public MergeControls
+{
+  public:
+    void setMergeCaption(const QString& text) override { caption = text; }
+    void setMergeEnabled(bool enabled) override { mergeEnabled = enabled; }
+    void enableMergeList(bool on) override { listEnabled = on; }
+    void setPagesEnabled(bool enabled, int) override { pagesEnabled = enabled; }
+    QStringList mergeEntries() const override { return entries; }
+    QList<int> selectedPositions() const override { return selected; }
+    void setMergeEntry(int position, const QString& text) override { entries[position] = text; }
+    void selectOnly(int) override {}
+    void selectMergeRange() override {}
+    void listMergeSets() override {}
+    void clearRestoreListLoaded() override {}
+    void xExit() override {}
+    bool passwordEnabled() const override { return false; }
+    QString archivePassword() const override { return {}; }
+
+    QString caption;
+    bool mergeEnabled = true;
+    bool listEnabled = true;
+    bool pagesEnabled = true;
+    QStringList entries;
+    QList<int> selected;
+};
+
+class MergeRunTest : public RestoreFixture
+{
+  protected:
+    void SetUp() override
+    {
+        RestoreFixture::SetUp();
+        merge = std::make_unique<MergeRun>(host, mergeControls, *config, *runLog, runState, archiveState,
+                                           *destination);
+        merge->setPausePercent(0);
+    }
+
+    // Lists the destination's sets and selects positions from..to.
+    void selectRange(int from, int to)
+    {
+        mergeControls.entries.clear();
+        for (const QString& set : destination->listSetFolders())
+            mergeControls.entries << SetName::withoutPrefix(set);
+        mergeControls.selected.clear();
+        for (int q = from; q <= to; ++q)
+            mergeControls.selected << q;
+    }
+
+    // Sets A..E: x only in A; y changed in B; z changed in B and C; w only in B and C.
+    void makeChain()
+    {
+        writeSource(QStringLiteral("x.txt"), "x from A");
+        writeSource(QStringLiteral("y.txt"), "y from A");
+        writeSource(QStringLiteral("z/z.txt"), "z from A");
+        for (int i = 0; i < 24; ++i)
+            writeSource(QStringLiteral("many/m%1.txt").arg(i, 2, 10, QLatin1Char('0')), "m from A");
+        sets << makeSet();
+        states.push_back(sourceTree());
+        writeSource(QStringLiteral("y.txt"), "y from B");
+        writeSource(QStringLiteral("z/z.txt"), "z from B");
+        writeSource(QStringLiteral("w.txt"), "w from B");
+        for (int i = 0; i < 24; ++i)
+            writeSource(QStringLiteral("many/m%1.txt").arg(i, 2, 10, QLatin1Char('0')), "m from B");
+        sets << makeSet();
+        states.push_back(sourceTree());
+        writeSource(QStringLiteral("z/z.txt"), "z from C");
+        sets << makeSet();
+        states.push_back(sourceTree());
+        removeSource(QStringLiteral("w.txt"));
+        sets << makeSet();
+        states.push_back(sourceTree());
+        writeSource(QStringLiteral("e.txt"), "new in E");
+        sets << makeSet();
+        states.push_back(sourceTree());
+    }
+
+    void expectMergedChain()
+    {
+        EXPECT_EQ(destination->listSetFolders(), (QStringList{sets[0], sets[3], sets[4]}));
+        EXPECT_EQ(restoreStored(sets[0]), states[0]);
+        EXPECT_EQ(restoreStored(sets[3]), states[3]);
+        EXPECT_EQ(restoreStored(sets[4]), states[4]);
+        for (const QString& set : {sets[3], sets[4]}) {
+            for (const QString& line : storedCatalog(set)) {
+                const QString holder = catalogField(line, CatalogLine::Set);
+                EXPECT_TRUE(holder == sets[0] || holder == sets[3] || holder == sets[4])
+                    << line.toStdString();
+            }
+        }
+        EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 0), 1);
+    }
+
+    TestMergeControls mergeControls;
+    std::unique_ptr<MergeRun> merge;
+    QStringList sets;
+    std::vector<Tree> states;
+};
+
+TEST_F(MergeRunTest, MergingBToDKeepsTheOtherSetsRestorable)
+{
+    makeChain();
+    selectRange(1, 3);
+    merge->runMerge();
+    EXPECT_FALSE(merge->refused());
+    expectMergedChain();
+    EXPECT_TRUE(merge->unmovedFiles().isEmpty());
+}
+
+TEST_F(MergeRunTest, StoppedMergeContinuesToTheSameResult)
+{
+    makeChain();
+    selectRange(1, 3);
+    bool pressed = false;
+    host.setPumpHook([&] {
+        if (!pressed && merge->showsStop() &&
+            host.currentStatus(Page::Merge).contains(QStringLiteral("m1"))) {
+            pressed = true;
+            merge->runMerge();
+        }
+    });
+    merge->runMerge();
+    host.setPumpHook({});
+    ASSERT_TRUE(pressed);
+    EXPECT_EQ(host.currentStatus(Page::Merge).trimmed(), QStringLiteral("přerušeno uživatelem"));
+    EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 1), 0);
+    EXPECT_EQ(mergeControls.caption, QStringLiteral("pokračovat"));
+    // Nothing was deleted and the target restores already.
+    EXPECT_EQ(destination->listSetFolders().size(), 5);
+    EXPECT_EQ(restoreStored(sets[3]), states[3]);
+
+    selectRange(1, 3);
+    merge->runMerge();
+    expectMergedChain();
+}
+
+TEST_F(MergeRunTest, AFileThatCannotBeMovedKeepsItsSetUntilALaterMerge)
+{
+    makeChain();
+    // A folder in the target where y's archive would go makes its move fail.
+    const QString obstacle =
+        destinationDir.filePath(sets[3] + QLatin1Char('/') +
+                                SetLayout::pathInSet(sourceDir.filePath(QStringLiteral("y.txt")), false));
+    ASSERT_TRUE(QDir().mkpath(obstacle));
+    selectRange(1, 3);
+    merge->runMerge();
+    EXPECT_EQ(merge->unmovedFiles(), QStringList{sourceDir.filePath(QStringLiteral("y.txt"))});
+    EXPECT_EQ(destination->listSetFolders(), (QStringList{sets[0], sets[1], sets[3], sets[4]}));
+    EXPECT_EQ(runLog->logBuffer().filter(QStringLiteral("not merged")).size(), 1);
+    EXPECT_EQ(restoreStored(sets[3]), states[3]);
+    EXPECT_EQ(restoreStored(sets[4]), states[4]);
+
+    ASSERT_TRUE(QDir().rmdir(obstacle));
+    selectRange(1, 2);
+    merge->runMerge();
+    expectMergedChain();
+}
+
+TEST_F(MergeRunTest, IncompleteTargetIsRefusedBeforeAnythingChanges)
+{
+    makeChain();
+    ASSERT_TRUE(
+        QFile::remove(SetLayout::sideArchivePath(destinationDir.path(), sets[3], SetLayout::logFile)));
+    selectRange(1, 3);
+    merge->runMerge();
+    EXPECT_TRUE(merge->refused());
+    EXPECT_EQ(host.currentStatus(Page::Merge).trimmed(),
+              QStringLiteral("Přerušeno, neúplný archiv: ") + sets[3]);
+    EXPECT_TRUE(mergeControls.entries[3].endsWith(QStringLiteral("    fail")));
+    EXPECT_EQ(destination->listSetFolders().size(), 5);
+    EXPECT_EQ(storedCatalog(sets[4]), catalogOf(sets[4]));
+    EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 0), 1);
+}
+
+} // namespace ombrix::test
