@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace ombrix {
@@ -71,16 +72,57 @@ QStringList LanguageCheck::sourceFolders()
             QStringLiteral("merge"),    QStringLiteral("notify")};
 }
 
-bool LanguageCheck::sourceText(const QStringList& lines, qsizetype index, QString* text)
+QStringList LanguageCheck::lookupWrappers(const QStringList& lines)
 {
-    // The names without their parenthesis, so that this line is not taken for a call itself.
-    static const QString calls[] = {QStringLiteral("getlang") + u'(', QStringLiteral("tr_") + u'('};
+    // "QString name(const char* text)" or "QString Class::name(const QString& text) const", not a
+    // declaration; its body is read up to the closing brace at the start of a line.
+    static const QRegularExpression definition(QStringLiteral(
+        R"(^\s*(?:static\s+|inline\s+)*QString\s+(?:\w+::)*(\w+)\s*\(\s*(?:const\s+char\s*\*|const\s+QString\s*&|)"
+        R"(QStringView|QAnyStringView)\s*\w*\s*\)\s*(?:const)?\s*\{?\s*$)"));
+    static const QString lookup = QStringLiteral("getlang") + u'(';
+    constexpr qsizetype maxBodyLines = 8;
+    QStringList names;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch match = definition.match(lines.at(i));
+        if (!match.hasMatch())
+            continue;
+        for (qsizetype j = i + 1; j < lines.size() && j <= i + maxBodyLines; ++j) {
+            if (lines.at(j).contains(lookup, Qt::CaseInsensitive)) {
+                if (!names.contains(match.captured(1)))
+                    names.append(match.captured(1));
+                break;
+            }
+            if (lines.at(j).startsWith(u'}'))
+                break;
+        }
+    }
+    return names;
+}
+
+bool LanguageCheck::sourceText(const QStringList& lines, qsizetype index, QString* text,
+                               const QStringList& wrappers)
+{
     const QString& line = lines.at(index);
+    // The name without its parenthesis, so that this line is not taken for a call itself.
+    static const QString lookup = QStringLiteral("getlang") + u'(';
     qsizetype after = -1;
-    for (const QString& call : calls) {
-        const qsizetype at = line.indexOf(call, 0, Qt::CaseInsensitive);
-        if (at >= 0 && (after < 0 || at + call.size() < after))
-            after = at + call.size();
+    qsizetype first = line.indexOf(lookup, 0, Qt::CaseInsensitive);
+    if (first >= 0)
+        after = first + lookup.size();
+    for (const QString& wrapper : wrappers) {
+        // A call of the file's own helper: the name standing alone, not a member of another object.
+        const QString call = wrapper + u'(';
+        for (qsizetype at = line.indexOf(call); at >= 0; at = line.indexOf(call, at + 1)) {
+            const QChar before = at > 0 ? line.at(at - 1) : QChar(u' ');
+            if (before.isLetterOrNumber() || before == u'_' || before == u'.' || before == u'>' ||
+                before == u':')
+                continue;
+            if (first < 0 || at < first) {
+                first = at;
+                after = at + call.size();
+            }
+            break;
+        }
     }
     if (after < 0)
         return false;
@@ -115,9 +157,10 @@ bool LanguageCheck::sourceText(const QStringList& lines, qsizetype index, QStrin
 QStringList LanguageCheck::sourceTexts(const QStringList& lines)
 {
     QStringList texts;
+    const QStringList wrappers = lookupWrappers(lines);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QString text;
-        if (sourceText(lines, i, &text))
+        if (sourceText(lines, i, &text, wrappers))
             texts.append(text);
     }
     return texts;

@@ -15,18 +15,22 @@ class LanguageCheck
     // to the folder the check runs in.
     static QStringList sourceFolders();
 
-    // The lookup text of line `index` of a source file: after the first call of getLang (or of
-    // tr_, the pages' wrapper of the same lookup) in the line, letter case ignored and blanks
-    // allowed after its parenthesis, comes a
-    // string literal, plain or as QStringLiteral("…"), QString::fromUtf8("…"), u"…", u8"…" or
-    // L"…"; the text runs from after its opening quote up to the next quote, which is searched
-    // for no further than the line's last character (never part of the text), so an unclosed
-    // literal gives the rest of the line without its last character. Two formatter habits are
-    // followed: a line that ends right after the call's "(" takes its literal from the next line,
-    // and a literal that ends its line with its closing quote continues with the literal that
-    // starts the next line ("…" "…" split over lines). False when the line has no such call.
-    static bool sourceText(const QStringList& lines, qsizetype index, QString* text);
-    // The lookup texts of a file's lines, in order.
+    // The helpers a source file defines to pass a text on to getLang: functions such as
+    // "QString status(const char* czechText)" whose short body calls getLang.
+    static QStringList lookupWrappers(const QStringList& lines);
+    // The lookup text of line `index` of a source file: after the first call of getLang (letter
+    // case ignored) or of one of the file's wrappers (standing alone, not a member of another
+    // object) in the line, blanks allowed after its parenthesis, comes a string literal, plain or
+    // as QStringLiteral("…"), QString::fromUtf8("…"), u"…", u8"…" or L"…"; the text runs from
+    // after its opening quote up to the next quote, which is searched for no further than the
+    // line's last character (never part of the text), so an unclosed literal gives the rest of the
+    // line without its last character. Two formatter habits are followed: a line that ends right
+    // after the call's "(" takes its literal from the next line, and a literal that ends its line
+    // with its closing quote continues with the literal that starts the next line ("…" "…" split
+    // over lines). False when the line has no such call.
+    static bool sourceText(const QStringList& lines, qsizetype index, QString* text,
+                           const QStringList& wrappers = {});
+    // The lookup texts of a file's lines, in order, its own wrappers included.
     static QStringList sourceTexts(const QStringList& lines);
     // Every *.cpp and *.h below the source folders of root, sorted by path within each folder.
     static QStringList sourceFiles(const QString& root);

@@ -40,7 +40,6 @@ TEST(LanguageCheck, SourceLineForms)
         {{R"(x = getLang("Obnova"); y = getLang("Jiný");)"}, true, "Obnova"},
         {{R"(x = GETLANG( QString::fromUtf8("Velká písmena")))"}, true, "Velká písmena"},
         {{R"(x = getLang(u8"Osmibitový"))"}, true, "Osmibitový"},
-        {{R"(host.ask(kind, tr_(QString::fromUtf8("Přes obal stránky")));)"}, true, "Přes obal stránky"},
         // A quote that is never closed: the rest of the line without its last character.
         {{R"(x = getLang(QStringLiteral("Neuzavřeno);)"}, true, "Neuzavřeno)"},
         {{"getLang(\"abc\")"}, true, "abc"},
@@ -52,7 +51,7 @@ TEST(LanguageCheck, SourceLineForms)
          true,
          "Dlouhá zpráva na dalším řádku"},
         // ... or split a long literal over lines.
-        {{R"(    tr_(QString::fromUtf8("První část, ")", R"(                          "druhá část, ")",
+        {{R"(    getLang(QString::fromUtf8("První část, ")", R"(                          "druhá část, ")",
           R"(       "konec."));)", "\"jinde\""},
          true,
          "První část, druhá část, konec."},
@@ -73,6 +72,40 @@ TEST(LanguageCheck, SourceLineForms)
             EXPECT_EQ(text, u8(c.text)) << *c.lines.begin();
         }
     }
+}
+
+TEST(LanguageCheck, TheFilesOwnLookupHelpersCount)
+{
+    const QStringList lines = u8(R"(QString status(const char* czechText)
+{
+    return getLang(QString::fromUtf8(czechText));
+}
+
+QString SettingsPage::tr_(const QString& text) const
+{
+    return m_getLang ? m_getLang(text) : text;
+}
+
+QString text(const char* name)
+{
+    return m_fields.value(QLatin1String(name));
+}
+
+QString declared(const char* czechText);
+
+void f()
+{
+    info(m_host, status("Zpráva"));
+    ask(tr_(QString::fromUtf8("Dotaz")));
+    read(text("Edit6"));
+    m_other.status("Cizí");
+    x = getLang(u"Přímo");
+    y = declared("Nic");
+})")
+                                  .split(u'\n');
+    EXPECT_EQ(LanguageCheck::lookupWrappers(lines),
+              (QStringList{QStringLiteral("status"), QStringLiteral("tr_")}));
+    EXPECT_EQ(LanguageCheck::sourceTexts(lines), (QStringList{u8("Zpráva"), u8("Dotaz"), u8("Přímo")}));
 }
 
 TEST(LanguageCheck, MarksAddedAndDroppedTexts)
