@@ -1,8 +1,7 @@
 #include "core/app/RunMode.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
-#include "ui/mainwindow/EngineHooks.h"
-#include "ui/mainwindow/ProgramShell.h"
+#include "ui/wiring/ProgramAssembly.h"
 
 #include <QApplication>
 
@@ -24,9 +23,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ombrix"));
 
-    ui::EngineHooks hooks;
-    ui::ProgramShell shell(app::runModeFromArguments(QApplication::arguments()), hooks);
-    if (!shell.start())
+    ui::ProgramAssembly program(app::runModeFromArguments(QApplication::arguments()));
+    if (!program.start())
         return 0;
     application.exec();
     return 0;

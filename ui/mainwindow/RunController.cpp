@@ -9,6 +9,7 @@
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/MergePage.h"
 #include "ui/mainwindow/SettingsPage.h"
+#include "ui/mainwindow/StatusLine.h"
 #include "ui/mainwindow/WindowHost.h"
 
 #include <cstdio>
@@ -75,6 +76,13 @@ void RunController::xExit()
         return;
     m_runState->stopRequested = true;
     m_window->setPagesEnabled(true, MainWindow::IntroIndex);
+    // A run nobody watches leaves its outcome where cron, a systemd journal or a terminal keeps
+    // it: the last status of the backup page.
+    const QString outcome = m_window->backupPage()->statusLine()->text().trimmed();
+    if (!outcome.isEmpty()) {
+        std::fprintf(stdout, "Ombrix: %s\n", outcome.toUtf8().constData());
+        std::fflush(stdout);
+    }
     sleepX(*m_host, m_exitDelay);
     endProcess(0);
 }

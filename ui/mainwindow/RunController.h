@@ -35,9 +35,9 @@ class RunController : public QObject
     // Timer1's action: continue an interrupted merge, or press START, once.
     void Timer1Timer();
 
-    // The end of an unattended run: stop flag, pages unlocked, ten seconds of responsive waiting
-    // (the last status stays readable), then the process ends with code 0. Does nothing in an
-    // interactive run.
+    // The end of an unattended run: stop flag, pages unlocked, the backup page's last status
+    // printed on standard output, ten seconds of responsive waiting (the last status stays
+    // readable), then the process ends with code 0. Does nothing in an interactive run.
     void xExit();
     // "Exit" of the tray menu (or SIGTERM): stops what runs, kills the child, ends the process.
     void Exit1Click();

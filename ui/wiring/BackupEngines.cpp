@@ -1,0 +1,22 @@
+#include "ui/wiring/BackupEngines.h"
+
+#include "backup/BackupRun.h"
+#include "backup/Readiness.h"
+#include "core/config/IniStore.h"
+#include "platform/ProgramFolder.h"
+#include "ui/wiring/WindowBackupControls.h"
+
+namespace ombrix::ui {
+
+BackupEngines::BackupEngines(Host& host, WindowBackupControls& controls, RunLog& runLog, RunState& runState,
+                             ArchiveState& archiveState, BackupSession& session)
+    : m_config(std::make_unique<IniStore>(platform::programFile(QStringLiteral("config.ini"))))
+{
+    m_readiness = std::make_unique<Readiness>(host, controls, controls, *m_config, runLog, runState,
+                                              archiveState, session);
+    m_run = std::make_unique<BackupRun>(host, controls, *m_config, runLog, runState, archiveState, session);
+}
+
+BackupEngines::~BackupEngines() = default;
+
+} // namespace ombrix::ui

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "archive/ArchiveState.h"
+#include "backup/BackupSession.h"
+
+#include <memory>
+#include <QObject>
+
+namespace ombrix::ui {
+
+class BackupEngines;
+class LogViewer;
+class ProgramShell;
+class WindowBackupControls;
+
+// Connects the backup engines to the main window: START/STOP/"pokračovat.." (BitBtn1), skip
+// (Button21), reset (Button5), the auto-start timer's press of START, the destination page's
+// request for a readiness pass, and the log viewer. Each readiness pass replaces the engines
+// (configuration store, readiness check, backup run) with a fresh generation; a pass the
+// running backup asks for runs on the engines of that run, which must outlive it.
+class BackupWiring : public QObject
+{
+    Q_OBJECT
+
+  public:
+    explicit BackupWiring(ProgramShell& shell, QObject* parent = nullptr);
+    ~BackupWiring() override;
+
+    // The readiness check (inicializace) of start-up and of the destination page's "Použij".
+    void readinessCheck();
+
+    // The buttons' actions.
+    void BitBtn1Click();
+    void Button21Click();
+    void Button5Click();
+
+    // Nothing before the first readiness pass.
+    BackupEngines* engines() const { return m_engines.get(); }
+    WindowBackupControls& controls() { return *m_controls; }
+    LogViewer* logViewer() const { return m_logViewer; }
+    BackupSession& session() { return m_session; }
+
+  private:
+    void renewEngines();
+    void showLog(const QString& path);
+
+    ProgramShell& m_shell;
+    LogViewer* m_logViewer;
+    std::unique_ptr<WindowBackupControls> m_controls;
+    BackupSession m_session;
+    ArchiveState m_archiveState;
+    std::unique_ptr<BackupEngines> m_engines;
+    int m_runDepth = 0;
+    bool m_inReadiness = false;
+    bool m_readinessPending = false;
+};
+
+} // namespace ombrix::ui

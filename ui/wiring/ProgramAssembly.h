@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/app/RunMode.h"
+
+#include <memory>
+
+namespace ombrix::ui {
+
+class BackupWiring;
+class ProgramShell;
+
+// The whole ombrix program put together: the shell (window, host, run modes), the languages and
+// the backup engines wired into it. main() and the tests build the program the same way.
+//
+// OMBRIX_AUTOSTART_DELAY_MS and OMBRIX_EXIT_DELAY_MS, when set to a number, replace the 5000 ms
+// of the auto-start timer and the 10000 ms pause before an unattended run ends the process.
+class ProgramAssembly
+{
+  public:
+    explicit ProgramAssembly(app::RunMode mode);
+    ~ProgramAssembly();
+    ProgramAssembly(const ProgramAssembly&) = delete;
+    ProgramAssembly& operator=(const ProgramAssembly&) = delete;
+
+    // The start-up sequence (with the readiness pass); false when the process is to end now.
+    bool start();
+
+    ProgramShell& shell() { return *m_shell; }
+    BackupWiring& backup() { return *m_backup; }
+
+  private:
+    std::unique_ptr<ProgramShell> m_shell;
+    std::unique_ptr<BackupWiring> m_backup;
+};
+
+} // namespace ombrix::ui
