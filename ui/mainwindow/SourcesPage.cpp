@@ -181,8 +181,12 @@ void SourcesPage::entrySelected()
     const bool folder = isFolder(path);
     if (folder)
         FileDialogs::instance().setLastBrowseFolder(path.trimmed());
-    else if (isFile(path))
-        FileDialogs::instance().setLastBrowseFolder(QFileInfo(path).absolutePath() + u'/');
+    else if (isFile(path)) {
+        QString fileFolder = QFileInfo(path).absolutePath();
+        if (!fileFolder.endsWith(u'/'))
+            fileFolder += u'/';
+        FileDialogs::instance().setLastBrowseFolder(fileFolder);
+    }
     m_refine->setEnabled(folder);
 }
 
