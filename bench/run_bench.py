@@ -33,7 +33,8 @@ def make_program_folder(folder, dest, source, extra_system=()):
     os.makedirs(folder, exist_ok=True)
     os.makedirs(dest, exist_ok=True)
     system = ["[SYSTEM]", "LAST_ARCHIV_NAME=", "LAST_BACKUP_LIST_INDEX=0", "LAST_BACKUP_DONE=1",
-              "BACKUP_DESTINATION=DIR", "BACKUP_DIR=" + dest]
+              "BACKUP_DESTINATION=DIR", "BACKUP_DIR=" + dest,
+              "SUM_DONE=1", "RECOVERY_DONE=1"]
     system = [l for l in system if l.split("=")[0] not in [e.split("=")[0] for e in extra_system]]
     write_lines(os.path.join(folder, "config.ini"),
                 system + list(extra_system) + ["", "[OPTIONS]", "COMPRES_LEVEL=DEFAULT", "ARCHIVLIST_BUFFER=0"],
