@@ -68,6 +68,7 @@ QString BackupWindowFixture::writeSource(const QString& relPath, const QByteArra
     // Stamped with the test's clock, which moves a minute per START: a rewrite between two runs
     // always gets a later catalog time, however fast the test runs (catalog times have a
     // two-second resolution).
+    file.flush();
     file.setFileTime(Clock::currentDateTimeUtc(), QFileDevice::FileModificationTime);
     return path;
 }

@@ -80,7 +80,7 @@ TEST_F(BackupWindowFixture, StartMakesAFullBackupThenAnIncrementalOne)
     // A changed file: the next START makes an incremental set holding only that file.
     writeSource(QStringLiteral("sub/b c.txt"), text(90, "beta"));
     clickStart();
-    ASSERT_EQ(sets().size(), 2);
+    ASSERT_EQ(sets().size(), 2) << status().toStdString();
     const QString second = sets().last();
     EXPECT_EQ(status(), shown("Úspěšný konec zálohování"));
     EXPECT_TRUE(QFileInfo::exists(archiveOf(second, b)));
