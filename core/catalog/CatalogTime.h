@@ -14,7 +14,7 @@ inline constexpr qsizetype length = 19;
 inline constexpr int firstYear = 1980;
 inline constexpr int lastYear = 2107;
 
-// A last-write time (any time spec; taken as the moment it denotes) shown at a fixed offset
+// A last-write time (in any time zone; taken as the moment it denotes) shown at a fixed offset
 // from UTC: the offset in force when the program started, minus one hour when
 // subtractDaylightHour (folder scans while daylight time was on at start). Using the offset
 // of the start rather than the file's own date keeps recorded times stable across daylight

@@ -43,7 +43,7 @@ QDateTime toDateTime(QStringView name)
     const QTime time(number(name, 15, 2), number(name, 18, 2), number(name, 21, 2));
     if (!date.isValid() || !time.isValid())
         return {};
-    // UTC spec keeps the fields as written: a local-time gap at a daylight change never
+    // A UTC value keeps the fields as written: a local-time gap at a daylight change never
     // makes a written name invalid.
     return QDateTime(date, time, Qt::UTC);
 }

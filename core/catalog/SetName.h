@@ -19,7 +19,7 @@ QString fromDateTime(const QDateTime& localTime);
 QString now();
 // True for a well-formed name that denotes a real date and time.
 bool isValid(QStringView name);
-// The date and time fields of a valid name (carried in a UTC-spec value); invalid otherwise.
+// The date and time fields of a valid name (carried in a UTC value); invalid otherwise.
 QDateTime toDateTime(QStringView name);
 // Folder lists show sets without their "OMX_": "2014-03-05_21-07-09". Unchanged when the
 // name does not start with the prefix.

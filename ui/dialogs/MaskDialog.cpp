@@ -63,20 +63,20 @@ MaskDialog::MaskDialog(QWidget* parent) : QDialog(parent)
     grid->setHorizontalSpacing(16);
     grid->setRowMinimumHeight(3, 8);
     for (int kind = 0; kind < ListCount; ++kind) {
-        const ListSpec& spec = listSpecs[kind];
-        auto* heading = new QLabel(QString::fromUtf8(spec.heading), this);
-        heading->setObjectName(childName(spec.prefix, "Label"));
+        const ListSpec& layout = listSpecs[kind];
+        auto* heading = new QLabel(QString::fromUtf8(layout.heading), this);
+        heading->setObjectName(childName(layout.prefix, "Label"));
 
         auto* list = new QListWidget(this);
-        list->setObjectName(childName(spec.prefix, "List"));
+        list->setObjectName(childName(layout.prefix, "List"));
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->installEventFilter(this);
         heading->setBuddy(list);
 
         auto* edit = new QLineEdit(QLatin1String(initialMaskText), this);
-        edit->setObjectName(childName(spec.prefix, "Edit"));
+        edit->setObjectName(childName(layout.prefix, "Edit"));
         auto* add = new QPushButton(QString::fromUtf8("Přidat"), this);
-        add->setObjectName(childName(spec.prefix, "Add"));
+        add->setObjectName(childName(layout.prefix, "Add"));
         add->setAutoDefault(false);
 
         m_lists[kind] = list;
