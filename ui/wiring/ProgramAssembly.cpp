@@ -5,6 +5,9 @@
 #include "ui/mainwindow/ProgramShell.h"
 #include "ui/mainwindow/RunController.h"
 #include "ui/wiring/BackupWiring.h"
+#include "ui/wiring/MergeWiring.h"
+#include "ui/wiring/RestoreWiring.h"
+#include "ui/wiring/WindowBackupControls.h"
 
 #include <QTimer>
 
@@ -33,6 +36,16 @@ ProgramAssembly::ProgramAssembly(app::RunMode mode)
     LanguageHooks::install(hooks);
     m_shell = std::make_unique<ProgramShell>(mode, std::move(hooks));
     m_backup = std::make_unique<BackupWiring>(*m_shell);
+    m_restore = std::make_unique<RestoreWiring>(*m_shell, *m_backup);
+    m_merge = std::make_unique<MergeWiring>(*m_shell, *m_backup);
+
+    WindowBackupControls::RunHooks runHooks;
+    runHooks.resumeRestoreAtStart = [this] { m_restore->resumeRestoreAtStart(); };
+    runHooks.resumeMergeAtStart = [this] { m_merge->resumeMergeAtStart(); };
+    runHooks.fixedArchiveCount = [this](int count) { m_merge->fixuj_pocet_archivu(count); };
+    m_backup->controls().setRunHooks(std::move(runHooks));
+    QObject::connect(m_shell->controller(), &RunController::continueMergeRequested, m_merge.get(),
+                     &MergeWiring::continueUnfinishedMerge);
 
     if (const int autoStart = delayFromEnvironment("OMBRIX_AUTOSTART_DELAY_MS"); autoStart >= 0)
         m_shell->controller()->autoStartTimer()->setInterval(autoStart);
@@ -43,6 +56,8 @@ ProgramAssembly::ProgramAssembly(app::RunMode mode)
 ProgramAssembly::~ProgramAssembly()
 {
     // The wiring refers to the window; it goes first.
+    m_merge.reset();
+    m_restore.reset();
     m_backup.reset();
     m_shell.reset();
 }

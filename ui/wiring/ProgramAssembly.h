@@ -7,10 +7,12 @@
 namespace ombrix::ui {
 
 class BackupWiring;
+class MergeWiring;
 class ProgramShell;
+class RestoreWiring;
 
 // The whole ombrix program put together: the shell (window, host, run modes), the languages and
-// the backup engines wired into it. main() and the tests build the program the same way.
+// the backup, restore and merge engines wired into it. main() and the tests build the program the same way.
 //
 // OMBRIX_AUTOSTART_DELAY_MS and OMBRIX_EXIT_DELAY_MS, when set to a number, replace the 5000 ms
 // of the auto-start timer and the 10000 ms pause before an unattended run ends the process.
@@ -27,10 +29,14 @@ class ProgramAssembly
 
     ProgramShell& shell() { return *m_shell; }
     BackupWiring& backup() { return *m_backup; }
+    RestoreWiring& restore() { return *m_restore; }
+    MergeWiring& merge() { return *m_merge; }
 
   private:
     std::unique_ptr<ProgramShell> m_shell;
     std::unique_ptr<BackupWiring> m_backup;
+    std::unique_ptr<RestoreWiring> m_restore;
+    std::unique_ptr<MergeWiring> m_merge;
 };
 
 } // namespace ombrix::ui

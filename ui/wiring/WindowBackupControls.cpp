@@ -253,4 +253,22 @@ void WindowBackupControls::reloadSourceList()
     m_window->sourcesPage()->reloadFromFile();
 }
 
+void WindowBackupControls::fixuj_pocet_archivu(int count)
+{
+    if (m_runHooks.fixedArchiveCount)
+        m_runHooks.fixedArchiveCount(count);
+}
+
+void WindowBackupControls::resumeRestoreAtStart()
+{
+    if (m_runHooks.resumeRestoreAtStart)
+        m_runHooks.resumeRestoreAtStart();
+}
+
+void WindowBackupControls::resumeMergeAtStart()
+{
+    if (m_runHooks.resumeMergeAtStart)
+        m_runHooks.resumeMergeAtStart();
+}
+
 } // namespace ombrix::ui

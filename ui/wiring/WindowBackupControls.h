@@ -35,6 +35,15 @@ class WindowBackupControls : public BackupControls, public ReadinessControls
     // How the log viewer is shown modally. The default shows it when a person sits at the
     // window (a window nobody can close must not stop the program); tests replace it.
     void setModalShower(std::function<void(LogViewer&)> shower) { m_showModal = std::move(shower); }
+    // The restore and merge wiring take over the start-up checks of their runs and the fixed
+    // archive count a completed backup asks for; an empty hook does nothing.
+    struct RunHooks
+    {
+        std::function<void()> resumeRestoreAtStart;
+        std::function<void()> resumeMergeAtStart;
+        std::function<void(int count)> fixedArchiveCount;
+    };
+    void setRunHooks(RunHooks hooks) { m_runHooks = std::move(hooks); }
     // restoreListLoaded: the restore page has listed the sets since the last readiness pass or
     // backup run; it lists them again when it is next shown otherwise.
     bool restoreListLoaded() const { return m_restoreListLoaded; }
@@ -73,10 +82,13 @@ class WindowBackupControls : public BackupControls, public ReadinessControls
     void loadLog(const QString& path) override;
     void showLogModal() override;
     void clearRestoreListLoaded() override { m_restoreListLoaded = false; }
+    void fixuj_pocet_archivu(int count) override;
 
     // ReadinessControls
     void showStoredSettings(const StoredSettings& settings) override;
     void reloadSourceList() override;
+    void resumeRestoreAtStart() override;
+    void resumeMergeAtStart() override;
 
   private:
     template <typename T> T* control(const char* name) const;
@@ -90,6 +102,7 @@ class WindowBackupControls : public BackupControls, public ReadinessControls
     LogViewer* m_logViewer;
     IniStore* m_store = nullptr;
     std::function<void(LogViewer&)> m_showModal;
+    RunHooks m_runHooks;
     bool m_restoreListLoaded = false;
 };
 
