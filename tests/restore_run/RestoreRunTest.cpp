@@ -2,7 +2,7 @@
 #include "core/catalog/CatalogLine.h"
 #include "core/config/ConfigKeys.h"
 #include "core/sources/SourcesFile.h"
-#include "RestoreFixture.h"
+#include "support/RestoreFixture.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "RestoreFixture.h"
+#include "support/RestoreFixture.h"
 
 #include "archive/Archiver.h"
 #include "archive/ArchiverRunner.h"

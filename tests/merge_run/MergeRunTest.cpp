@@ -5,7 +5,7 @@
 #include "core/catalog/SetName.h"
 #include "core/config/ConfigKeys.h"
 #include "merge/MergeControls.h"
-#include "RestoreFixture.h"
+#include "support/RestoreFixture.h"
 
 #include <QDir>
 #include <QFile>
