@@ -39,6 +39,8 @@ class BackupWiring : public QObject
     WindowBackupControls& controls() { return *m_controls; }
     LogViewer* logViewer() const { return m_logViewer; }
     BackupSession& session() { return m_session; }
+    // Shared with the restore and merge engines (the colour cache of the set lists among it).
+    ArchiveState& archiveState() { return m_archiveState; }
 
   private:
     void renewEngines();
