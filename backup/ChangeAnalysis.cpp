@@ -54,8 +54,8 @@ ChangeAnalysis::ChangeAnalysis(Host& host, const CatalogOrder& order) : m_host(h
 ChangeAnalysis::Result ChangeAnalysis::run(const Input& input)
 {
     Result result;
-    info(m_host, getLang(input.verifyArchives ? QStringLiteral("Analýza - hledání změn a kontrola archivů")
-                                              : QStringLiteral("Analýza - hledání změn")));
+    info(m_host, input.verifyArchives ? getLang(QStringLiteral("Analýza - hledání změn a kontrola archivů"))
+                                      : getLang(QStringLiteral("Analýza - hledání změn")));
 
     QStringList previous;
     previous.reserve(input.previousCatalog.size());
