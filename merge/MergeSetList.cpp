@@ -1,0 +1,213 @@
+#include "merge/MergeSetList.h"
+
+#include "core/catalog/SetName.h"
+#include "core/config/ConfigKeys.h"
+#include "core/config/IniStore.h"
+#include "core/host/Host.h"
+#include "core/host/RunState.h"
+#include "core/lang/Translator.h"
+#include "core/log/Status.h"
+#include "core/util/FormatSize.h"
+#include "merge/MergeListControls.h"
+#include "storage/Destination.h"
+#include "storage/local/LocalTree.h"
+
+#include <algorithm>
+
+namespace ombrix {
+
+namespace {
+
+constexpr qsizetype timeStampLength = 19;
+
+QString text(const char* czechText)
+{
+    return getLang(QString::fromUtf8(czechText));
+}
+
+} // namespace
+
+MergeSetList::MergeSetList(Host& host, MergeListControls& controls, IniStore& config, RunState& runState,
+                           Destination& destination)
+    : m_host(host), m_controls(controls), m_config(config), m_runState(runState), m_destination(destination)
+{
+}
+
+QString MergeSetList::timeStamp(const QString& entry)
+{
+    return entry.left(timeStampLength);
+}
+
+QString MergeSetList::fullName(const QString& entry)
+{
+    return SetName::prefix.toString() + timeStamp(entry);
+}
+
+bool MergeSetList::destinationReachable() const
+{
+    // The network disk has no folder of its own to look for.
+    if (m_destination.kind() == DestinationKind::Skyvra)
+        return true;
+    return m_destination.folderExists(QString());
+}
+
+MergeSetList::Listing MergeSetList::listMergeSets()
+{
+    if (m_measuring || m_controls.sizeCaption() == text("STOP"))
+        return Listing::Busy;
+    m_controls.setMergeEntries({});
+    if (!destinationReachable())
+        return Listing::NoDestination;
+
+    m_boundaryClickIsFirst = true;
+    QStringList entries;
+    for (const QString& set : m_destination.listSetFolders()) {
+        if (set.startsWith(SetName::prefix))
+            entries << set.mid(SetName::prefix.size());
+    }
+    std::sort(entries.begin(), entries.end());
+    m_controls.setMergeEntries(entries);
+
+    m_controls.setMergeEnabled(false);
+    m_controls.setSizeEnabled(!entries.isEmpty());
+    info3(m_host, text("Kliknutím vyberte první a poslední archiv"));
+
+    if (m_config.readInt(ConfigKeys::SUM_DONE, 0) == 1) {
+        m_config.writeString(ConfigKeys::SUM_FROM, QString());
+        m_config.writeString(ConfigKeys::SUM_TO, QString());
+        return Listing::Listed;
+    }
+    const QString from = m_config.readString(ConfigKeys::SUM_FROM, QString());
+    const QString to = m_config.readString(ConfigKeys::SUM_TO, QString());
+    info3(m_host, text("slučování nebylo dokončeno, bude se pokračovat..."));
+    // Only the target is required: the merge deletes the sets of the range from the first one
+    // on, so an interrupted deletion leaves the target with a stored first boundary that is gone.
+    if (from.isEmpty() || to.isEmpty() || !m_destination.folderExists(SetName::prefix.toString() + to))
+        return Listing::RangeLost;
+    selectMergeRange();
+    enableMergeList(false);
+    m_controls.setMergeEnabled(true);
+    return Listing::RangeRestored;
+}
+
+void MergeSetList::pickMergeBoundary(int position)
+{
+    const QStringList entries = m_controls.mergeEntries();
+    if (position < 0 || position >= entries.size())
+        return;
+    m_controls.setMergeEnabled(false);
+    const QString storedFrom = m_config.readString(ConfigKeys::SUM_FROM, QString());
+    m_host.pump();
+
+    QString from;
+    QString to;
+    if (m_boundaryClickIsFirst) {
+        from = timeStamp(entries.at(position));
+    } else {
+        from = storedFrom;
+        to = timeStamp(entries.at(position));
+    }
+    if (from == to)
+        to.clear();
+    if (!to.isEmpty() && from > to)
+        std::swap(from, to);
+    m_boundaryClickIsFirst = !m_boundaryClickIsFirst;
+    m_config.writeString(ConfigKeys::SUM_FROM, from);
+    m_config.writeString(ConfigKeys::SUM_TO, to);
+
+    if (!to.isEmpty()) {
+        selectMergeRange();
+        m_controls.setMergeEnabled(true);
+        info3(m_host, text("Připraveno, sloučí se vybrané archivy"));
+    } else {
+        // Only the clicked boundary stays highlighted, not what was left of an earlier range.
+        m_controls.clearMergeSelection();
+        m_controls.setMergeEntrySelected(position, true);
+        info3(m_host, text("vyberte druhý hraniční archiv"));
+    }
+}
+
+void MergeSetList::selectMergeRange()
+{
+    const QString from = m_config.readString(ConfigKeys::SUM_FROM, QString());
+    const QString to = m_config.readString(ConfigKeys::SUM_TO, QString());
+    m_controls.clearMergeSelection();
+    if (to.isEmpty())
+        return;
+    const QStringList entries = m_controls.mergeEntries();
+    for (int q = 0; q < entries.size(); ++q) {
+        const QString stamp = timeStamp(entries.at(q));
+        if (stamp >= from && stamp <= to)
+            m_controls.setMergeEntrySelected(q, true);
+    }
+}
+
+void MergeSetList::measureSelectedSets()
+{
+    m_runState.stopRequested = false;
+    if (m_measuring || m_controls.sizeCaption() == text("STOP")) {
+        m_runState.stopRequested = true;
+        return;
+    }
+    m_measuring = true;
+    m_controls.setSizeCaption(text("STOP"));
+    info3(m_host, text("probíhá zjišťování velikosti archivů.."));
+    m_controls.setMergeEnabled(false);
+
+    const auto finish = [this] {
+        m_controls.setSizeCaption(text("Velikost vybraných archivů"));
+        m_measuring = false;
+    };
+    if (!destinationReachable()) {
+        finish();
+        return;
+    }
+
+    QStringList entries = m_controls.mergeEntries();
+    const QList<int> selected = m_controls.selectedPositions();
+    QStringList names;
+    for (int q : selected) {
+        if (q >= 0 && q < entries.size())
+            names << fullName(entries.at(q));
+    }
+    if (names.isEmpty()) {
+        finish();
+        info3(m_host, text("Nejsou vybrány archivy"));
+        return;
+    }
+    for (qsizetype k = selected.size() - 1; k >= 0; --k) {
+        if (selected.at(k) >= 0 && selected.at(k) < entries.size())
+            m_controls.removeMergeEntry(selected.at(k));
+    }
+
+    const int maximum = int(names.size()) - 1;
+    double sum = 0;
+    for (int k = 0; k < names.size(); ++k) {
+        m_host.setProgress(Page::Merge, maximum, k);
+        m_host.pump();
+        const QString& name = names.at(k);
+        quint64 size = 0;
+        const QString local = m_destination.localPath(name);
+        if (!local.isEmpty())
+            size = storage::SizeDir(local, true, m_runState, [this] { m_host.pump(); });
+        const QString entry =
+            name.mid(SetName::prefix.size()) + QStringLiteral(" ..... ") + formatSize(double(size));
+        // Back into its old place: the list is kept in order of its texts.
+        entries = m_controls.mergeEntries();
+        const auto place = std::lower_bound(entries.begin(), entries.end(), entry);
+        m_controls.insertMergeEntry(int(place - entries.begin()), entry);
+        sum += double(size);
+    }
+
+    selectMergeRange();
+    m_host.setProgress(Page::Merge, maximum, 0);
+    info3(m_host, text("Součet velikostí vybraných archivů:") + QLatin1Char(' ') + formatSize(sum));
+    finish();
+}
+
+void MergeSetList::enableMergeList(bool on)
+{
+    m_controls.enableMergeList(on);
+}
+
+} // namespace ombrix
