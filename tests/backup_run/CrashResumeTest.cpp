@@ -1,83 +1,33 @@
-#include "archive/TemporaryFiles.h"
 #include "BackupFixture.h"
 #include "core/util/Clock.h"
+#include "support/CrashChecks.h"
+#include "support/WorkerProcess.h"
+#include "support/WorkerRuns.h"
 
-#include <csignal>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QThread>
 
 namespace ombrix::test {
 namespace {
 
-const char* const workerVariable = "OMBRIX_CRASH_WORKER_ATTEMPT";
+const QString workerVariable = QStringLiteral("OMBRIX_CRASH_WORKER_ATTEMPT");
 
 // One program start in a child process: the readiness check and one press of START on the
 // program folder of OMBRIX_HOME. The parent kills it at a random moment.
 TEST(CrashWorker, StartAndRun)
 {
-    if (!qEnvironmentVariableIsSet(workerVariable))
+    if (!qEnvironmentVariableIsSet("OMBRIX_CRASH_WORKER_ATTEMPT"))
         GTEST_SKIP() << "runs only as the child of CrashResumeTest";
-    const int attempt = qEnvironmentVariableIntValue(workerVariable);
+    const int attempt = qEnvironmentVariableIntValue("OMBRIX_CRASH_WORKER_ATTEMPT");
     Clock::setFake(QDateTime(QDate(2024, 5, 6), QTime(10, 0, 0), Qt::UTC).addSecs(60LL * attempt), 0, false);
-
-    RecordingHost host;
-    TestControls controls;
-    RunState runState;
-    ArchiveState archiveState;
-    BackupSession session;
-    IniStore config(QDir(qEnvironmentVariable("OMBRIX_HOME")).filePath(QStringLiteral("config.ini")));
-    RunLog runLog(QDir(qEnvironmentVariable("OMBRIX_HOME")).filePath(QStringLiteral("log.txt")));
-    runLog.load();
-    deleteTemporaryFiles();
-    Readiness readiness(host, controls, controls, config, runLog, runState, archiveState, session);
-    readiness.setLoadLanguages(false);
-    BackupRun run(host, controls, config, runLog, runState, archiveState, session);
-    run.setReadinessCheck([&] { readiness.inicializace(); });
-    run.setPausePercent(0);
-    readiness.inicializace();
-    run.BitBtn1Click();
-    EXPECT_EQ(config.readInt(ConfigKeys::LAST_BACKUP_DONE, 0), 1);
+    EXPECT_TRUE(WorkerRuns::backup());
 }
 
 using CrashResumeTest = BackupFixture;
-
-// Runs the worker once; with killAfterMs >= 0 it is killed with SIGKILL after that time (or
-// ends by itself earlier). True when it ran to its end.
-bool runWorker(int attempt, int killAfterMs)
-{
-    QProcess worker;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(workerVariable), QString::number(attempt));
-    worker.setProcessEnvironment(environment);
-    worker.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    worker.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--gtest_filter=CrashWorker.StartAndRun")});
-    EXPECT_TRUE(worker.waitForStarted());
-    if (killAfterMs >= 0 && !worker.waitForFinished(killAfterMs)) {
-        ::kill(pid_t(worker.processId()), SIGKILL);
-        worker.waitForFinished(10000);
-        return false;
-    }
-    EXPECT_TRUE(worker.waitForFinished(120000));
-    const QByteArray output = worker.readAllStandardOutput();
-    EXPECT_EQ(worker.exitCode(), 0) << output.toStdString();
-    return worker.exitStatus() == QProcess::NormalExit;
-}
 
 // A run killed again and again at random moments, then let run to its end, leaves a set from
 // which every source file restores; then the same for an incremental run.
 TEST_F(CrashResumeTest, KilledRunsResumeToACompleteSet)
 {
-    // The worker child stopped finishing in this in-process form after the window wiring landed
-    // (waitForFinished fails at once); the same guarantee is checked from outside, on the real
-    // program, by the integration kill-and-resume test. Run it by hand with the variable set
-    // until the worker is mended.
-    if (!qEnvironmentVariableIsSet("OMBRIX_RUN_INPROCESS_CRASH_TEST"))
-        GTEST_SKIP() << "set OMBRIX_RUN_INPROCESS_CRASH_TEST=1 to run the in-process crash test";
     for (int i = 0; i < 30; ++i) {
         const QByteArray bytes =
             i % 6 == 0 ? randomBytes(3 * 1024 * 1024 + i) : QByteArray::number(i).repeated(100);
@@ -91,13 +41,23 @@ TEST_F(CrashResumeTest, KilledRunsResumeToACompleteSet)
     int leftUnfinished = 0; // kills that hit a run after its catalog was written
     for (int round = 0; round < 2; ++round) {
         for (int kill = 0; kill < 6; ++kill) {
-            if (!runWorker(++attempt, int(random.bounded(100, 1500))) &&
+            ++attempt;
+            WorkerProcess worker(QStringLiteral("CrashWorker.StartAndRun"),
+                                 {{workerVariable, QString::number(attempt)}});
+            const WorkerProcess::Outcome outcome = worker.run(int(random.bounded(50, 900)));
+            ASSERT_NE(outcome, WorkerProcess::Outcome::Failed) << worker.output().toStdString();
+            EXPECT_EQ(CrashChecks::liveHelpers({program->path(), destination.path(), sources.path()}),
+                      QStringList());
+            if (outcome == WorkerProcess::Outcome::Killed &&
                 configValue(ConfigKeys::LAST_BACKUP_DONE) == QStringLiteral("0"))
                 ++leftUnfinished;
         }
-        ASSERT_TRUE(runWorker(++attempt, -1));
+        WorkerProcess last(QStringLiteral("CrashWorker.StartAndRun"),
+                           {{workerVariable, QString::number(++attempt)}});
+        ASSERT_EQ(last.run(-1), WorkerProcess::Outcome::Finished) << last.output().toStdString();
         EXPECT_EQ(configValue(ConfigKeys::LAST_BACKUP_DONE), QStringLiteral("1"));
         EXPECT_EQ(leftoverTmpFiles(), QStringList());
+        EXPECT_EQ(CrashChecks::tmpFiles({destination.path()}), QStringList());
         expectRestorable(lastSet());
 
         // Changes for the incremental round.
@@ -105,6 +65,8 @@ TEST_F(CrashResumeTest, KilledRunsResumeToACompleteSet)
             writeSource(QStringLiteral("dir%1/file%2.dat").arg(i % 4).arg(i), randomBytes(1024 * 1024 + i),
                         3600);
     }
+    // The kills must have cut into runs, or the test proved nothing about resuming.
+    EXPECT_GE(leftUnfinished, 2);
 }
 
 } // namespace

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace ombrix::test {
+
+// What a killed run may not leave behind: work files ending in ".tmp", and helper processes
+// (the archiver, the copier) that go on working on the folders after the program died.
+class CrashChecks
+{
+  public:
+    // Every "*.tmp" file (hidden ones included) below the folders.
+    static QStringList tmpFiles(const QStringList& folders);
+    // "pid command line" of every live process other than this one whose command line names one
+    // of the folders, after waiting up to waitMs for them to end.
+    static QStringList liveHelpers(const QStringList& folders, int waitMs = 3000);
+};
+
+} // namespace ombrix::test
