@@ -42,6 +42,19 @@ QString text(const char* czechText)
     return getLang(QString::fromUtf8(czechText));
 }
 
+// An extraction cut off by a crash leaves its staging folder (".ombrix-extract-*", made by the
+// extractor beside the file it writes) in the restored folder. A continued run repeats the line
+// it was at and the next one, and clears such leftovers in their folders first.
+void removeStagingLeftovers(const QString& folder)
+{
+    const QDir dir(folder);
+    const QStringList stale =
+        dir.entryList({QStringLiteral(".ombrix-extract-*")},
+                      QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QString& name : stale)
+        QDir(dir.filePath(name)).removeRecursively();
+}
+
 } // namespace
 
 RestoreRun::RestoreRun(Host& host, RestoreControls& controls, IniStore& config, RunLog& runLog,
@@ -140,6 +153,8 @@ void RestoreRun::run()
                 endStopped();
                 return;
             }
+            if (m_mode == Mode::pokracovat && i <= start + 1)
+                removeStagingLeftovers(target);
             extractor.dearchivovat(lineSet, path, target, catalogField(line, CatalogLine::PlainCopy));
         }
         m_config.writeInt(ConfigKeys::RECOVERY_ARCHIV_INDEX, i);
@@ -152,12 +167,15 @@ void RestoreRun::run()
     }
 
     info2(m_host, text("Obnova dat byla dokončena"));
-    QFile::remove(listPath);
     m_controls.setRestoreCaption(text("OBNOVA DAT"));
     m_showsStop = false;
+    // The keys go first and the list last: a crash in between must not leave RECOVERY_DONE at 0
+    // without a list, a restore no start-up offers to continue that still holds back the
+    // unattended backup.
+    m_config.writeInt(ConfigKeys::RECOVERY_DONE, 1);
     m_config.writeString(ConfigKeys::RECOVERY_ARCHIVNAME, QString());
     m_config.writeInt(ConfigKeys::RECOVERY_ARCHIV_INDEX, 0);
-    m_config.writeInt(ConfigKeys::RECOVERY_DONE, 1);
+    QFile::remove(listPath);
     m_mode = Mode::novaobnova;
     m_controls.enableRestoreControls(true);
     sleepX(m_host, completionPauseMs * m_pausePercent / 100);
