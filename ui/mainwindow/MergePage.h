@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QListWidget;
 class QProgressBar;
 class QPushButton;
 
@@ -9,8 +10,9 @@ namespace ombrix::ui {
 
 class StatusLine;
 
-// Page 5 "Sloučení archivů": merging sets. The status line, the progress bar and the merge button; the set
-// lists are added by the merge page.
+// Page 5 "Sloučení archivů": the destination's sets (ListBox4, several entries selectable), the
+// size button Button15, the merge button BitBtn4, the status line and the progress bar, with the
+// page's fixed texts. Widgets only: the merge wiring gives the controls their actions.
 class MergePage : public QWidget
 {
     Q_OBJECT
@@ -18,11 +20,15 @@ class MergePage : public QWidget
   public:
     explicit MergePage(QWidget* parent = nullptr);
 
+    QListWidget* setList() const { return m_list; }          // ListBox4
+    QPushButton* sizeButton() const { return m_size; }       // Button15
     StatusLine* statusLine() const { return m_status; }      // StaticText3
     QProgressBar* progressBar() const { return m_progress; } // ProgressBar3
     QPushButton* runButton() const { return m_run; }         // BitBtn4
 
   private:
+    QListWidget* m_list;
+    QPushButton* m_size;
     StatusLine* m_status;
     QProgressBar* m_progress;
     QPushButton* m_run;

@@ -1,15 +1,24 @@
 #pragma once
 
+#include <memory>
 #include <QObject>
+
+namespace ombrix {
+class IniStore;
+class MergeRun;
+class MergeSetList;
+} // namespace ombrix
 
 namespace ombrix::ui {
 
 class BackupWiring;
 class ProgramShell;
+class WindowMergeControls;
 
 // Connects the merge engines to the merge page "Sloučení archivů", to the fixed archive count the
 // completed backup asks for, and to the auto-start timer's continuation of an unfinished merge.
-// The engines work on the configuration store of the backup wiring's current generation.
+// The engines work on the configuration store of the backup wiring's current generation and are
+// made again when it changes (never while a merge or a size measurement runs).
 class MergeWiring : public QObject
 {
     Q_OBJECT
@@ -23,12 +32,36 @@ class MergeWiring : public QObject
     // Called by a completed backup when ARCHIVE_COUNT is above 0: merges the surplus sets away.
     void fixuj_pocet_archivu(int pocet_archivu_max);
     // The auto-start timer found an unfinished merge (SUM_DONE 0): list the sets, select the
-    // stored range again and continue the merge without a click.
+    // stored range again and continue the merge without a click, then end the run. When there is
+    // nothing to continue the run never waits for a click that nobody will make: without any
+    // stored range no merge is pending and the scheduled backup starts; an unreachable
+    // destination or a lost target set ends the run.
     void continueUnfinishedMerge();
 
+    // The page's actions.
+    void BitBtn4Click();
+    void Button15Click();
+    void ListBox4Click(int position);
+
+    // The current engines (made on first use); for tests.
+    MergeSetList* setList();
+    MergeRun* mergeRun();
+
   private:
+    struct Engines;
+    // Makes the engines for the current configuration store and destination folder when they
+    // changed; false before the first readiness pass.
+    bool ensureEngines();
+    void pageChanged(int index);
+    void applyColoring(bool on);
+    void runMergeGuarded();
+    bool busy() const;
+
     ProgramShell& m_shell;
     BackupWiring& m_backup;
+    std::unique_ptr<WindowMergeControls> m_controls;
+    std::unique_ptr<Engines> m_engines;
+    int m_mergeDepth = 0;
 };
 
 } // namespace ombrix::ui
