@@ -1,0 +1,111 @@
+#include "CrashResumeFixture.h"
+
+#include "core/config/ConfigKeys.h"
+#include "support/CrashChecks.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+namespace ombrix::test {
+
+void CrashResumeFixture::SetUp()
+{
+    RestoreFixture::SetUp();
+    ASSERT_TRUE(config->writeString(ConfigKeys::BACKUP_DIR, destinationDir.path()));
+}
+
+void CrashResumeFixture::makeChain()
+{
+    const auto name = [](int i) {
+        return QStringLiteral("d%1/f%2.bin").arg(i % 3).arg(i, 2, 10, QLatin1Char('0'));
+    };
+    const auto content = [](int i, const char* version) {
+        QByteArray bytes = QByteArray(version) + ' ' + QByteArray::number(i) + '\n';
+        for (int k = 0; k < 64 * (i + 1); ++k)
+            bytes += char((k * 31 + i * 7) & 0xff);
+        return bytes;
+    };
+    for (int i = 0; i < 14; ++i)
+        writeSource(name(i), content(i, "full"));
+    writeSource(QStringLiteral("empty.txt"), QByteArray());
+    sets << makeSet();
+    states.push_back(sourceTree());
+
+    for (int i = 0; i < 14; i += 3)
+        writeSource(name(i), content(i, "changed"));
+    writeSource(QStringLiteral("d1/new one.txt"), "added in the second set");
+    sets << makeSet();
+    states.push_back(sourceTree());
+
+    for (int i = 1; i < 14; i += 4)
+        removeSource(name(i));
+    sets << makeSet();
+    states.push_back(sourceTree());
+
+    writeSource(name(2), content(2, "changed again"));
+    writeSource(name(5), content(5, "changed again"));
+    sets << makeSet();
+    states.push_back(sourceTree());
+
+    writeSource(QStringLiteral("d2/late.txt"), "added in the last set");
+    sets << makeSet();
+    states.push_back(sourceTree());
+}
+
+CrashResumeFixture::Series CrashResumeFixture::killAndFinish(WorkerProcess& worker, int kills, int spanMs,
+                                                             const std::function<bool()>& pending)
+{
+    Series series;
+    for (int k = 0; k < kills; ++k) {
+        // Each start goes on where the previous one was cut off, so kill points below two thirds
+        // of a whole run still reach its late steps after a few starts.
+        const WorkerProcess::Outcome outcome = worker.run(int(random.bounded(20, qMax(21, spanMs * 2 / 3))));
+        EXPECT_NE(outcome, WorkerProcess::Outcome::Failed) << worker.output().toStdString();
+        if (outcome != WorkerProcess::Outcome::Killed)
+            continue;
+        ++series.kills;
+        EXPECT_EQ(CrashChecks::liveHelpers(watchedFolders()), QStringList()) << "after kill " << k;
+        if (pending())
+            ++series.cutIn;
+    }
+    series.finished = worker.run(-1) == WorkerProcess::Outcome::Finished;
+    series.output = worker.output();
+    return series;
+}
+
+int CrashResumeFixture::timedRun(WorkerProcess& worker, int minimumMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(worker.run(-1), WorkerProcess::Outcome::Finished) << worker.output().toStdString();
+    return qMax(minimumMs, int(timer.elapsed()));
+}
+
+QStringList CrashResumeFixture::watchedFolders() const
+{
+    return {program->path(), destinationDir.path(), restoreDir.path()};
+}
+
+void CrashResumeFixture::expectNothingLeft(const QStringList& extraFolders) const
+{
+    const QStringList folders = watchedFolders() + extraFolders;
+    EXPECT_EQ(CrashChecks::tmpFiles(folders), QStringList());
+    EXPECT_EQ(CrashChecks::liveHelpers(folders, 0), QStringList());
+}
+
+bool CrashResumeFixture::copyFolder(const QString& from, const QString& to)
+{
+    bool ok = QDir().mkpath(to);
+    QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString copy = QDir(to).filePath(QDir(from).relativeFilePath(path));
+        ok = QDir().mkpath(QFileInfo(copy).absolutePath()) && QFile::copy(path, copy) && ok;
+    }
+    return ok;
+}
+
+} // namespace ombrix::test
