@@ -1,17 +1,293 @@
 #include "ui/wiring/RestoreWiring.h"
 
+#include "archive/ArchiverRunner.h"
+#include "archive/ArchiveSetChecks.h"
+#include "core/config/ConfigKeys.h"
+#include "core/config/IniStore.h"
+#include "core/lang/Translator.h"
+#include "core/log/Status.h"
+#include "platform/ProgramFolder.h"
+#include "restore/ArchiveBrowser.h"
+#include "restore/RestoreRun.h"
+#include "storage/FolderDestination.h"
+#include "storage/local/FileSystemWarning.h"
+#include "ui/dialogs/FileDialogs.h"
+#include "ui/mainwindow/DestinationPage.h"
+#include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/ProgramShell.h"
+#include "ui/mainwindow/RestorePage.h"
+#include "ui/mainwindow/SettingsPage.h"
+#include "ui/mainwindow/WindowHost.h"
+#include "ui/restoretree/TreeWindow.h"
+#include "ui/setlists/SetEntryDelegate.h"
+#include "ui/wiring/BackupEngines.h"
 #include "ui/wiring/BackupWiring.h"
+#include "ui/wiring/WindowBackupControls.h"
+#include "ui/wiring/WindowRestoreControls.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 
 namespace ombrix::ui {
 
 RestoreWiring::RestoreWiring(ProgramShell& shell, BackupWiring& backup, QObject* parent)
     : QObject(parent), m_shell(shell), m_backup(backup)
 {
+    MainWindow* window = shell.window();
+    RestorePage* page = window->restorePage();
+    SettingsPage* settings = window->settingsPage();
+
+    m_controls = std::make_unique<WindowRestoreControls>(window, backup.controls(), backup.logViewer());
+    WindowRestoreControls::Hooks hooks;
+    hooks.refreshSetList = [this] { listArchiveSets(); };
+    hooks.markTreeForRebuild = [this] { markTreeForRebuild(); };
+    hooks.refreshFileSystemWarning = [this] { refreshFileSystemWarning(); };
+    hooks.exactStateBlocked = [this] { return m_browser && m_browser->exactStateBlocked(); };
+    m_controls->setHooks(std::move(hooks));
+
+    connect(window->pages(), &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == MainWindow::RestoreIndex)
+            showRestorePage();
+    });
+    connect(page->refreshButton(), &QPushButton::clicked, this, &RestoreWiring::listArchiveSets);
+    connect(page->setList(), &QListWidget::itemClicked, this, &RestoreWiring::chooseArchiveSet);
+    connect(page->testButton(), &QPushButton::clicked, this, &RestoreWiring::testkondice);
+    connect(page->browseButton(), &QPushButton::clicked, this, &RestoreWiring::browseRestoreFolder);
+    connect(page->treeButton(), &QPushButton::clicked, this, &RestoreWiring::openSelectiveTree);
+    connect(page->logButton(), &QPushButton::clicked, this, &RestoreWiring::showSetLog);
+    connect(page->runButton(), &QPushButton::clicked, this, &RestoreWiring::runRestore);
+    connect(page->originalPlaceBox(), &QCheckBox::toggled, this, &RestoreWiring::originalPlaceToggled);
+    connect(page->exactStateChoice(), &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked && !m_loading && ensureEngines())
+            m_browser->setExactState();
+    });
+    connect(page->keepChoice(), &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked && !m_loading && ensureEngines())
+            m_browser->setKeepUnarchived();
+    });
+    connect(page->folderEdit(), &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!m_loading && ensureEngines())
+            m_browser->setRestoreFolder(text);
+    });
+    connect(settings->restoreResetButton(), &QPushButton::clicked, this, &RestoreWiring::resetRestore);
+    connect(settings, &SettingsPage::coloredListsChanged, this, &RestoreWiring::setColoredLists);
+    settings->setSpeedProbe([this]() -> qint64 {
+        if (!ensureEngines())
+            return 0;
+        ArchiverRunner runner(m_shell.runState(), *m_shell.host());
+        ArchiveSetChecks checks(*m_destination, runner, *m_shell.host(), m_backup.archiveState(), {});
+        return checks.destFolderSpeed();
+    });
 }
 
 RestoreWiring::~RestoreWiring() = default;
 
-void RestoreWiring::resumeRestoreAtStart() {}
+void RestoreWiring::setCompletionPausePercent(int percent)
+{
+    m_pausePercent = percent;
+    if (m_run)
+        m_run->setPausePercent(percent);
+}
+
+QString RestoreWiring::destinationFolder() const
+{
+    return m_shell.window()->destinationPage()->folderEdit()->text();
+}
+
+bool RestoreWiring::busy() const
+{
+    return (m_run && (m_run->running() || m_run->showsStop())) || (m_browser && m_browser->testing());
+}
+
+bool RestoreWiring::ensureEngines()
+{
+    BackupEngines* engines = m_backup.engines();
+    if (!engines)
+        return false;
+    IniStore* config = &engines->config();
+    if (m_run && (config == m_config || busy()))
+        return true;
+
+    // The blocked exact state belongs to the work list, which outlives the engines.
+    const bool blocked = m_browser && m_browser->exactStateBlocked();
+    m_browser.reset();
+    m_run.reset();
+    m_config = config;
+    // The applied destination, as the readiness pass of this store read it.
+    m_destination =
+        std::make_unique<FolderDestination>(config->readString(ConfigKeys::BACKUP_DIR, QString()));
+    Host& host = *m_shell.host();
+    m_run = std::make_unique<RestoreRun>(host, *m_controls, *config, m_shell.runLog(), m_shell.runState(),
+                                         m_backup.archiveState(), *m_destination);
+    m_run->setPausePercent(m_pausePercent);
+    m_browser = std::make_unique<ArchiveBrowser>(host, *m_controls, *config, m_shell.runState(),
+                                                 m_backup.archiveState(), *m_destination);
+    if (blocked)
+        m_browser->blockExactState();
+    return true;
+}
+
+void RestoreWiring::resumeRestoreAtStart()
+{
+    // A running restore or test keeps its engines; the next action after it picks up the store.
+    if (busy())
+        return;
+    if (!ensureEngines())
+        return;
+    loadOptions();
+    SetEntryDelegate::setColored(m_shell.window()->restorePage()->setList(),
+                                 m_backup.archiveState().archiveColorCache,
+                                 m_shell.window()->settingsPage()->colorListsBox()->isChecked());
+    m_run->resumeRestoreAtStart();
+}
+
+void RestoreWiring::loadOptions()
+{
+    const ArchiveBrowser::RestoreOptions options = ArchiveBrowser::loadOptions(*m_config);
+    RestorePage* page = m_shell.window()->restorePage();
+    m_loading = true;
+    page->folderEdit()->setText(options.folder);
+    if (options.destination == 1)
+        page->exactStateChoice()->setChecked(true);
+    else if (options.destination == 2)
+        page->keepChoice()->setChecked(true);
+    page->originalPlaceBox()->setChecked(options.destination != 0);
+    m_loading = false;
+    applyPlaceEnablement();
+}
+
+void RestoreWiring::applyPlaceEnablement()
+{
+    RestorePage* page = m_shell.window()->restorePage();
+    const bool original = page->originalPlaceBox()->isChecked();
+    const bool usable = page->originalPlaceBox()->isEnabled();
+    page->setFolderEnabled(usable && !original);
+    page->exactStateChoice()->setEnabled(usable && original &&
+                                         !(m_browser && m_browser->exactStateBlocked()));
+    page->keepChoice()->setEnabled(usable && original);
+}
+
+void RestoreWiring::originalPlaceToggled(bool ticked)
+{
+    if (m_loading)
+        return;
+    if (ensureEngines())
+        m_browser->setRestoreToOriginal(ticked);
+    else
+        applyPlaceEnablement();
+}
+
+void RestoreWiring::refreshFileSystemWarning()
+{
+    MainWindow* window = m_shell.window();
+    RestorePage* page = window->restorePage();
+    storage::FileSystemWarningInput input;
+    input.destinationFolder = destinationFolder();
+    input.destinationType = m_config
+                                ? m_config->readString(ConfigKeys::BACKUP_DESTINATION, QStringLiteral("DIR"))
+                                : QStringLiteral("DIR");
+    input.folderDestinationChosen = window->destinationPage()->folderChoice()->isChecked();
+    input.restoreToOriginal = page->originalPlaceBox()->isChecked();
+    input.restoreFolder = page->folderEdit()->text();
+    input.currentDir = QDir::currentPath();
+    input.sourcesFile = platform::programFile(QStringLiteral("sources.txt"));
+    page->fileSystemWarning()->setVisible(storage::check_filesystems(input).restoreWarning);
+}
+
+void RestoreWiring::showRestorePage()
+{
+    refreshFileSystemWarning();
+    if (!m_backup.controls().restoreListLoaded() && !busy())
+        listArchiveSets();
+}
+
+void RestoreWiring::listArchiveSets()
+{
+    if (!ensureEngines() || (m_browser->testing()))
+        return;
+    SetEntryDelegate::setColored(m_shell.window()->restorePage()->setList(),
+                                 m_backup.archiveState().archiveColorCache, m_controls->coloredListing());
+    if (m_browser->listArchiveSets())
+        m_backup.controls().setRestoreListLoaded(true);
+}
+
+void RestoreWiring::chooseArchiveSet()
+{
+    if (!ensureEngines() || busy())
+        return;
+    m_browser->chooseArchiveSet();
+}
+
+void RestoreWiring::testkondice()
+{
+    if (ensureEngines())
+        m_browser->testkondice();
+}
+
+void RestoreWiring::browseRestoreFolder()
+{
+    const QString folder = FileDialogs::instance().browseFromLastFolder(m_shell.window());
+    if (!folder.isEmpty())
+        m_shell.window()->restorePage()->folderEdit()->setText(folder);
+}
+
+void RestoreWiring::markTreeForRebuild()
+{
+    if (m_tree)
+        m_tree->markForRebuild();
+}
+
+void RestoreWiring::openSelectiveTree()
+{
+    if (!m_treeEnabled || !ensureEngines() || busy())
+        return;
+    if (!m_tree) {
+        m_tree = new TreeWindow(ArchiveBrowser::recoveryListPath(), m_shell.window());
+        connect(m_tree, &TreeWindow::selectionApplied, this, [this] {
+            info2(*m_shell.host(),
+                  getLang(QString::fromUtf8("Obnova POUZE VYBRANÝCH POLOŽEK začne od začátku")));
+            if (m_browser)
+                m_browser->blockExactState();
+        });
+    }
+    m_tree->exec();
+}
+
+void RestoreWiring::showSetLog()
+{
+    m_backup.controls().showLogModal();
+}
+
+void RestoreWiring::runRestore()
+{
+    // A STOP click arrives inside the run's message pumping and goes to the same engines.
+    if (!ensureEngines())
+        return;
+    m_run->runRestore();
+}
+
+void RestoreWiring::resetRestore()
+{
+    if (!ensureEngines() || busy())
+        return;
+    m_run->resetRestore();
+    // The work list is gone: the next set chosen decides the exact state afresh.
+}
+
+void RestoreWiring::setColoredLists(bool on)
+{
+    SetEntryDelegate::setColored(m_shell.window()->restorePage()->setList(),
+                                 m_backup.archiveState().archiveColorCache, on);
+    if (on) {
+        if (m_destination)
+            m_destination->clearCaches();
+        m_backup.controls().setRestoreListLoaded(false);
+    }
+}
 
 } // namespace ombrix::ui
