@@ -301,8 +301,15 @@ void ArchiveBrowser::runTest()
     m_controls.setLogText(report.join(QLatin1Char('\n')));
     m_controls.setTestProgress(0, 0);
     if (report.size() > 1) {
-        TextFile::writeAtomically(platform::programFile(SetLayout::logFile.toString()),
-                                  TextFile::encodeUtf8Bom(report));
+        // While a backup is unfinished, log.txt is that run's log: it is reloaded at the next
+        // start and finally stored in its set, so the report must not take its place then.
+        const bool backupUnfinished =
+            !m_config.readBool(ConfigKeys::LAST_BACKUP_DONE, true) &&
+            !m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString()).trimmed().isEmpty();
+        if (!backupUnfinished) {
+            TextFile::writeAtomically(platform::programFile(SetLayout::logFile.toString()),
+                                      TextFile::encodeUtf8Bom(report));
+        }
         m_controls.showLogModal();
     }
 }

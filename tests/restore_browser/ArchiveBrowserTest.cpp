@@ -368,6 +368,22 @@ TEST_F(ArchiveBrowserTest, StoppedTestCountsAndSavesTheLostFilesSeenSoFar)
     EXPECT_EQ(page.testResult, QString::fromUtf8("Chybějících soub.: 4"));
 }
 
+TEST_F(ArchiveBrowserTest, TestReportNeverReplacesTheLogOfAnUnfinishedBackup)
+{
+    writeSource(QStringLiteral("a.txt"), "alpha");
+    const QString set = makeSet();
+    ASSERT_TRUE(QFile::remove(archiveOf(set, QStringLiteral("a.txt"))));
+    ASSERT_TRUE(choose(set));
+    config->writeString(ConfigKeys::LAST_ARCHIV_NAME, set);
+    config->writeInt(ConfigKeys::LAST_BACKUP_DONE, 0);
+    program->write(QStringLiteral("log.txt"), "log of the unfinished run\r\n");
+
+    browser->testkondice();
+    EXPECT_EQ(page.testResult, QString::fromUtf8("Chybějících soub.: 1"));
+    EXPECT_EQ(page.shownLogs.size(), 1);
+    EXPECT_EQ(program->read(QStringLiteral("log.txt")), QByteArray("log of the unfinished run\r\n"));
+}
+
 TEST_F(ArchiveBrowserTest, TestOfAnUnreadableCatalogFails)
 {
     writeSource(QStringLiteral("a.txt"), "alpha");
