@@ -1,0 +1,12 @@
+#include <gtest/gtest.h>
+#include <QApplication>
+
+// The GUI tests drive the real windows; without a display they run on Qt's offscreen platform.
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
