@@ -35,6 +35,8 @@ constexpr int completionPauseMs = 3000;
 constexpr qsizetype timeStampLength = 19;
 // Log line of a file whose archive could not be moved into the target set.
 const QString notMovedLog = QStringLiteral("not merged, kept in its set: ");
+// Log line of a set whose catalog could not be read or stored back; the merge stays unfinished.
+const QString catalogFailedLog = QStringLiteral("merge halted, catalog not corrected in: ");
 
 QString text(const char* czechText)
 {
@@ -197,6 +199,13 @@ void MergeRun::stopped()
     m_mergedSetNames.clear();
 }
 
+void MergeRun::halted(const QString& set)
+{
+    m_runLog.dologu(catalogFailedLog + set);
+    stopped();
+    info3(m_host, text("Přerušeno, neúplný archiv:") + QLatin1Char(' ') + set);
+}
+
 void MergeRun::run()
 {
     m_refused = false;
@@ -233,8 +242,7 @@ void MergeRun::run()
     QStringList lines;
     if (!loadCatalog(target, lines)) {
         // Without the target's catalog nothing can be moved safely; the merge stays unfinished.
-        info3(m_host, text("Přerušeno, neúplný archiv:") + QLatin1Char(' ') + target);
-        stopped();
+        halted(target);
         return;
     }
     m_host.setProgress(Page::Merge, int(lines.size()), 0);
@@ -261,7 +269,11 @@ void MergeRun::run()
             m_runLog.dologu(notMovedLog + catalogField(line, CatalogLine::Path));
         }
     }
-    storeCatalog(target, lines);
+    if (!storeCatalog(target, lines)) {
+        // The merged sets may not go while the stored catalog still names them.
+        halted(target);
+        return;
+    }
     if (m_runState.mergeStopRequested) {
         stopped();
         return;
@@ -274,8 +286,11 @@ void MergeRun::run()
         m_controls.selectOnly(q);
         const QString later = fullName(entries.at(q));
         QStringList laterLines;
-        if (!loadCatalog(later, laterLines))
-            continue;
+        if (!loadCatalog(later, laterLines)) {
+            // An uncorrected catalog may still name the merged sets: they must stay.
+            halted(later);
+            return;
+        }
         m_host.setProgress(Page::Merge, int(laterLines.size()), 0);
         for (qsizetype i = 0; i < laterLines.size() && !m_runState.mergeStopRequested; ++i) {
             if (i % 100 == 0) {
@@ -287,7 +302,10 @@ void MergeRun::run()
                 !m_unmovedKeys.contains(CatalogLine::compareKey(line)))
                 CatalogLine::replaceSet(line, target);
         }
-        storeCatalog(later, laterLines);
+        if (!storeCatalog(later, laterLines)) {
+            halted(later);
+            return;
+        }
     }
     if (m_runState.mergeStopRequested) {
         stopped();

@@ -54,6 +54,9 @@ class MergeRun
     bool loadCatalog(const QString& set, QStringList& lines);
     bool storeCatalog(const QString& set, const QStringList& lines);
     void stopped();
+    // A catalog could not be read or stored back: the merge stops as after STOP, with its reason
+    // in the status line and the log, and stays unfinished.
+    void halted(const QString& set);
 
     Host& m_host;
     MergeControls& m_controls;

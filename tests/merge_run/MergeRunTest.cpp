@@ -187,4 +187,41 @@ TEST_F(MergeRunTest, IncompleteTargetIsRefusedBeforeAnythingChanges)
     EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 0), 1);
 }
 
+// A later catalog that lists fine but cannot be extracted (damaged data): the merge must not delete
+// the sets that catalog may still name; it stays unfinished until the catalog can be corrected.
+TEST_F(MergeRunTest, UnreadableLaterCatalogKeepsTheMergedSets)
+{
+    makeChain();
+    const QString catalogArchive =
+        SetLayout::sideArchivePath(destinationDir.path(), sets[4], SetLayout::catalogFile);
+    QFile file(catalogArchive);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray intact = file.readAll();
+    file.close();
+    QByteArray damaged = intact;
+    ASSERT_GT(damaged.size(), 48);
+    for (int i = 32; i < 40; ++i)
+        damaged[i] = char(damaged[i] ^ 0x5a); // packed data, past the signature header
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(damaged);
+    file.close();
+
+    selectRange(1, 3);
+    merge->runMerge();
+    EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 1), 0);
+    EXPECT_EQ(destination->listSetFolders().size(), 5);
+    EXPECT_EQ(mergeControls.caption, QStringLiteral("pokračovat"));
+    EXPECT_EQ(host.currentStatus(Page::Merge).trimmed(),
+              QStringLiteral("Přerušeno, neúplný archiv: ") + sets[4]);
+    EXPECT_EQ(restoreStored(sets[3]), states[3]);
+
+    // Once the catalog is readable again the merge finishes and every kept set restores.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(intact);
+    file.close();
+    selectRange(1, 3);
+    merge->runMerge();
+    expectMergedChain();
+}
+
 } // namespace ombrix::test
