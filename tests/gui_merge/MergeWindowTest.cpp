@@ -1,20 +1,26 @@
 #include "core/catalog/SetName.h"
 #include "core/config/ConfigKeys.h"
 #include "core/lang/Translator.h"
+#include "core/util/Clock.h"
 #include "support/RestoreFixture.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/MergePage.h"
 #include "ui/mainwindow/ProgramShell.h"
 #include "ui/mainwindow/RunController.h"
+#include "ui/mainwindow/SettingsPage.h"
 #include "ui/mainwindow/StatusLine.h"
+#include "ui/setlists/SetEntryDelegate.h"
 #include "ui/wiring/ProgramAssembly.h"
 
 #include <optional>
+#include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimeZone>
 
 namespace ombrix::test {
 
@@ -34,6 +40,7 @@ class MergeWindowTest : public RestoreFixture
     void TearDown() override
     {
         m_program.reset();
+        Clock::clearFake();
         QDir::setCurrent(m_previousDir);
         RestoreFixture::TearDown();
     }
@@ -237,6 +244,42 @@ TEST_F(MergeWindowTest, AutoStartWithTheTargetGoneEndsWithoutMerging)
     EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 0), 1);
     EXPECT_EQ(endedWith, std::optional<int>(0));
     EXPECT_TRUE(program->read(QStringLiteral("log.txt")).contains("merge not continued"));
+}
+
+// The fixed archive count after a backup made in the window: keep 2 of 3 sets, the oldest stays.
+TEST_F(MergeWindowTest, CompletedBackupKeepsTheFixedArchiveCount)
+{
+    config->writeString(ConfigKeys::ARCHIVE_COUNT, QStringLiteral("2"));
+    Clock::setFake(QDateTime(QDate(2024, 5, 6), QTime(10, 0, 0), QTimeZone::utc()), 0, false);
+    startProgram();
+    QStringList made;
+    for (int i = 0; i < 3; ++i) {
+        writeSource(QStringLiteral("f%1.txt").arg(i), QByteArray("from run ") + QByteArray::number(i));
+        states.push_back(sourceTree());
+        Clock::advanceFake(60);
+        window()->showPage(ui::MainWindow::BackupIndex);
+        QTest::mouseClick(window()->findChild<QPushButton*>(QStringLiteral("BitBtn1")), Qt::LeftButton);
+        made = QDir(destinationDir.path()).entryList({QStringLiteral("OMX_*")}, QDir::Dirs, QDir::Name);
+    }
+    ASSERT_EQ(made.size(), 2);
+    EXPECT_EQ(restoreStored(made[0]), states[0]);
+    EXPECT_EQ(restoreStored(made[1]), states[2]);
+    EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 0), 1);
+    EXPECT_EQ(pages()->currentIndex(), int(ui::MainWindow::BackupIndex));
+    EXPECT_FALSE(endedWith.has_value());
+}
+
+TEST_F(MergeWindowTest, ColouredListingFollowsTheSettingsBox)
+{
+    config->writeInt(ConfigKeys::COLOR_ARCHIVES, 1);
+    startProgram();
+    QCheckBox* box = window()->settingsPage()->colorListsBox();
+    ASSERT_TRUE(box->isChecked());
+    EXPECT_TRUE(ui::SetEntryDelegate::isColored(list()));
+    window()->showPage(ui::MainWindow::SettingsIndex);
+    QTest::mouseClick(box, Qt::LeftButton);
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_FALSE(ui::SetEntryDelegate::isColored(list()));
 }
 
 } // namespace ombrix::test
