@@ -161,6 +161,30 @@ TEST_F(TreeWindowTest, UntickingAFolderKeepsTheOtherFilesInTreeOrder)
     EXPECT_EQ(window.tree()->topLevelItem(0)->checkState(0), Qt::Checked);
 }
 
+TEST_F(TreeWindowTest, AsAModalDialogItBuildsStaysOpenAndReturnsAcceptedOnApply)
+{
+    // The restore page opens the window with exec(): the border icons change while it is shown
+    // (building -> complete) and that must not end the modal loop.
+    writeList(manyLines(900));
+    TreeWindow window(listPath());
+    bool wasComplete = false;
+    QTimer driver;
+    driver.setInterval(0);
+    QObject::connect(&driver, &QTimer::timeout, &window, [&] {
+        if (window.state() != State::Complete || wasComplete)
+            return;
+        wasComplete = true;
+        findNode(window, QStringLiteral("d0000"))->setCheckState(0, Qt::Unchecked);
+        window.applyButton()->click();
+    });
+    driver.start();
+    const int result = window.exec();
+    driver.stop();
+    EXPECT_TRUE(wasComplete);
+    EXPECT_EQ(result, int(QDialog::Accepted));
+    EXPECT_TRUE(TextFile::readLines(listPath()).lines == manyLines(900).mid(100));
+}
+
 TEST_F(TreeWindowTest, StopAfterTheFirst300LinesThenReloadBuildsFromTheStart)
 {
     writeList(manyLines(1000));
@@ -283,6 +307,26 @@ TEST_F(TreeWindowTest, AListThatShrankSinceTheBuildIsNotCutWithStaleNumbers)
     EXPECT_EQ(applied.count(), 0);
     EXPECT_EQ(m_folder.read(QStringLiteral("recoverylist.csv")), before);
     EXPECT_TRUE(window.reloadButton()->isEnabled());
+}
+
+TEST_F(TreeWindowTest, GarbageInTheListGivesATreeNotACrash)
+{
+    // Invalid UTF-8, NUL bytes, a 1 MB line without a path separator, binary noise, and one
+    // good line at the end that must still be offered under its own line number.
+    QByteArray bytes("\xC3\x28\xA0\xA1 \x00\x00 x\r\n");
+    bytes += QByteArray(1024 * 1024, 'a') + "\n";
+    for (int i = 0; i < 4096; ++i)
+        bytes += char((i * 37) % 256);
+    bytes += "\r\n" + line(QStringLiteral("/A/good.txt")).toUtf8() + "\r\n";
+    m_folder.write(QStringLiteral("recoverylist.csv"), bytes);
+    const qsizetype goodLine = TextFile::readLines(listPath()).lines.size() - 1;
+
+    TreeWindow window(listPath());
+    openAndWait(window);
+    EXPECT_EQ(window.state(), State::Complete);
+    QTreeWidgetItem* good = findNode(window, QStringLiteral("good.txt"));
+    ASSERT_NE(good, nullptr);
+    EXPECT_EQ(TreeWindow::lineOf(good), goodLine);
 }
 
 TEST_F(TreeWindowTest, TheWindowCannotBeClosedWhileBuilding)
