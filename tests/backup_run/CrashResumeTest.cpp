@@ -46,8 +46,9 @@ TEST_F(CrashResumeTest, KilledRunsResumeToACompleteSet)
                                  {{workerVariable, QString::number(attempt)}});
             const WorkerProcess::Outcome outcome = worker.run(int(random.bounded(50, 900)));
             ASSERT_NE(outcome, WorkerProcess::Outcome::Failed) << worker.output().toStdString();
-            EXPECT_EQ(CrashChecks::liveHelpers({program->path(), destination.path(), sources.path()}),
-                      QStringList());
+            const QStringList helpers =
+                CrashChecks::liveHelpers({program->path(), destination.path(), sources.path()});
+            EXPECT_TRUE(helpers.isEmpty()) << helpers.join(QLatin1Char('\n')).toStdString();
             if (outcome == WorkerProcess::Outcome::Killed &&
                 configValue(ConfigKeys::LAST_BACKUP_DONE) == QStringLiteral("0"))
                 ++leftUnfinished;
@@ -56,8 +57,10 @@ TEST_F(CrashResumeTest, KilledRunsResumeToACompleteSet)
                            {{workerVariable, QString::number(++attempt)}});
         ASSERT_EQ(last.run(-1), WorkerProcess::Outcome::Finished) << last.output().toStdString();
         EXPECT_EQ(configValue(ConfigKeys::LAST_BACKUP_DONE), QStringLiteral("1"));
-        EXPECT_EQ(leftoverTmpFiles(), QStringList());
-        EXPECT_EQ(CrashChecks::tmpFiles({destination.path()}), QStringList());
+        const QStringList leftInProgram = CrashChecks::visibleTmpFiles(program->path());
+        EXPECT_TRUE(leftInProgram.isEmpty()) << leftInProgram.join(QLatin1Char('\n')).toStdString();
+        const QStringList tmpFiles = CrashChecks::tmpFiles({destination.path()});
+        EXPECT_TRUE(tmpFiles.isEmpty()) << tmpFiles.join(QLatin1Char('\n')).toStdString();
         expectRestorable(lastSet());
 
         // Changes for the incremental round.

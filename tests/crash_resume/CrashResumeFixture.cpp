@@ -67,7 +67,9 @@ CrashResumeFixture::Series CrashResumeFixture::killAndFinish(WorkerProcess& work
         if (outcome != WorkerProcess::Outcome::Killed)
             continue;
         ++series.kills;
-        EXPECT_EQ(CrashChecks::liveHelpers(watchedFolders()), QStringList()) << "after kill " << k;
+        const QStringList helpers = CrashChecks::liveHelpers(watchedFolders());
+        EXPECT_TRUE(helpers.isEmpty())
+            << "after kill " << k << ": " << helpers.join(QLatin1Char('\n')).toStdString();
         if (pending())
             ++series.cutIn;
     }
@@ -92,8 +94,12 @@ QStringList CrashResumeFixture::watchedFolders() const
 void CrashResumeFixture::expectNothingLeft(const QStringList& extraFolders) const
 {
     const QStringList folders = watchedFolders() + extraFolders;
-    EXPECT_EQ(CrashChecks::tmpFiles(folders), QStringList());
-    EXPECT_EQ(CrashChecks::liveHelpers(folders, 0), QStringList());
+    const QStringList tmpFiles =
+        CrashChecks::tmpFiles(QStringList{destinationDir.path(), restoreDir.path()} + extraFolders) +
+        CrashChecks::visibleTmpFiles(program->path());
+    EXPECT_TRUE(tmpFiles.isEmpty()) << tmpFiles.join(QLatin1Char('\n')).toStdString();
+    const QStringList helpers = CrashChecks::liveHelpers(folders, 0);
+    EXPECT_TRUE(helpers.isEmpty()) << helpers.join(QLatin1Char('\n')).toStdString();
 }
 
 bool CrashResumeFixture::copyFolder(const QString& from, const QString& to)

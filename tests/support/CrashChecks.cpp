@@ -62,6 +62,15 @@ QStringList CrashChecks::tmpFiles(const QStringList& folders)
     return found;
 }
 
+QStringList CrashChecks::visibleTmpFiles(const QString& programFolder)
+{
+    QStringList found;
+    for (const QString& name :
+         QDir(programFolder).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::System))
+        found << QDir(programFolder).filePath(name);
+    return found;
+}
+
 QStringList CrashChecks::liveHelpers(const QStringList& folders, int waitMs)
 {
     QElapsedTimer timer;
