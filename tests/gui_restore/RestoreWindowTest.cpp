@@ -13,6 +13,7 @@
 #include "ui/mainwindow/RunController.h"
 #include "ui/mainwindow/SettingsPage.h"
 #include "ui/mainwindow/StatusLine.h"
+#include "ui/restoretree/TreeWindow.h"
 #include "ui/setlists/SetEntryDelegate.h"
 #include "ui/wiring/BackupWiring.h"
 #include "ui/wiring/ProgramAssembly.h"
@@ -34,7 +35,9 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTimeZone>
+#include <QTreeWidget>
 
 namespace ombrix::test {
 
@@ -202,6 +205,52 @@ TEST_F(RestoreWindowTest, ChosenSetIsRestoredBelowTheChosenFolder)
     // The list was refreshed: no set is chosen, so nothing can be restored again by accident.
     EXPECT_FALSE(page()->runButton()->isEnabled());
     EXPECT_TRUE(page()->setList()->selectedItems().isEmpty());
+}
+
+TEST_F(RestoreWindowTest, SelectedItemsOnlyAreRestoredAndExactStateIsBlocked)
+{
+    writeSource(QStringLiteral("keep/a.txt"), "alpha");
+    writeSource(QStringLiteral("skip/b.txt"), "bravo");
+    startProgram();
+    m_program->restore().setTreeEnabled(true);
+    backUp();
+    window()->showPage(ui::MainWindow::RestoreIndex);
+    clickBox(page()->originalPlaceBox());
+    ASSERT_TRUE(page()->exactStateChoice()->isEnabled());
+    clickBox(page()->exactStateChoice());
+    clickEntry(sets().first().mid(4));
+    ASSERT_TRUE(page()->treeButton()->isEnabled());
+
+    // The person unticks the folder "skip" once the tree is built and presses "POUŽÍT".
+    bool applied = false;
+    QTimer driver;
+    driver.setInterval(0);
+    QObject::connect(&driver, &QTimer::timeout, window(), [&] {
+        auto* tree = window()->findChild<ui::TreeWindow*>();
+        if (!tree || applied || tree->state() != ui::TreeWindow::State::Complete)
+            return;
+        const auto found =
+            tree->tree()->findItems(QStringLiteral("skip"), Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1);
+        found.first()->setCheckState(0, Qt::Unchecked);
+        applied = true;
+        tree->applyButton()->click();
+    });
+    driver.start();
+    QTest::mouseClick(page()->treeButton(), Qt::LeftButton);
+    driver.stop();
+    ASSERT_TRUE(applied);
+
+    EXPECT_EQ(status(), QString::fromUtf8("  Obnova POUZE VYBRANÝCH POLOŽEK začne od začátku"));
+    EXPECT_FALSE(page()->exactStateChoice()->isEnabled());
+    EXPECT_TRUE(page()->keepChoice()->isChecked());
+    EXPECT_EQ(configValue(ConfigKeys::RECOVERY_DEST), QStringLiteral("2"));
+
+    clickBox(page()->originalPlaceBox());
+    page()->folderEdit()->setText(target.path());
+    QTest::mouseClick(page()->runButton(), Qt::LeftButton);
+    const Tree restored = treeOf(QDir::cleanPath(target.path() + QLatin1Char('/') + sources.path()));
+    EXPECT_EQ(restored, (Tree{{QStringLiteral("keep/a.txt"), QByteArray("alpha")}}));
 }
 
 TEST_F(RestoreWindowTest, RestorePlaceIsStoredAndLoadedAgain)

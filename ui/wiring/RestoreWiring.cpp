@@ -248,6 +248,7 @@ void RestoreWiring::openSelectiveTree()
         return;
     if (!m_tree) {
         m_tree = new TreeWindow(ArchiveBrowser::recoveryListPath(), m_shell.window());
+        m_tree->setHost(m_shell.host());
         connect(m_tree, &TreeWindow::selectionApplied, this, [this] {
             info2(*m_shell.host(),
                   getLang(QString::fromUtf8("Obnova POUZE VYBRANÝCH POLOŽEK začne od začátku")));
