@@ -21,9 +21,9 @@
 #include "ui/wiring/WindowMergeControls.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabWidget>
 
 namespace ombrix::ui {
 
@@ -69,8 +69,9 @@ MergeWiring::MergeWiring(ProgramShell& shell, BackupWiring& backup, QObject* par
     connect(page->sizeButton(), &QPushButton::clicked, this, &MergeWiring::Button15Click);
     connect(page->setList(), &QListWidget::itemClicked, this,
             [this, page](QListWidgetItem* item) { ListBox4Click(page->setList()->row(item)); });
-    if (auto* pages = window->findChild<QTabWidget*>(QStringLiteral("PageControl1")))
-        connect(pages, &QTabWidget::currentChanged, this, &MergeWiring::pageChanged);
+    // Every showing of the page lists the sets: a switch to its tab, and a window shown with the
+    // page already current.
+    page->installEventFilter(this);
     connect(window->settingsPage(), &SettingsPage::coloredListsChanged, this, &MergeWiring::applyColoring);
 }
 
@@ -119,11 +120,12 @@ void MergeWiring::applyColoring(bool on)
                                  m_backup.archiveState().archiveColorCache, on);
 }
 
-void MergeWiring::pageChanged(int index)
+bool MergeWiring::eventFilter(QObject* watched, QEvent* event)
 {
-    if (index != MainWindow::MergeIndex || busy() || !ensureEngines())
-        return;
-    m_engines->setList.listMergeSets();
+    if (event->type() == QEvent::Show && watched == m_shell.window()->mergePage() && !busy() &&
+        ensureEngines())
+        m_engines->setList.listMergeSets();
+    return QObject::eventFilter(watched, event);
 }
 
 void MergeWiring::runMergeGuarded()

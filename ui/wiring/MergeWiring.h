@@ -47,12 +47,14 @@ class MergeWiring : public QObject
     MergeSetList* setList();
     MergeRun* mergeRun();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     struct Engines;
     // Makes the engines for the current configuration store and destination folder when they
     // changed; false before the first readiness pass.
     bool ensureEngines();
-    void pageChanged(int index);
     void applyColoring(bool on);
     void runMergeGuarded();
     bool busy() const;
