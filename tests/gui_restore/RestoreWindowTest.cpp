@@ -18,6 +18,7 @@
 #include "ui/wiring/BackupWiring.h"
 #include "ui/wiring/ProgramAssembly.h"
 #include "ui/wiring/RestoreWiring.h"
+#include "ui/wiring/WindowBackupControls.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -251,6 +252,39 @@ TEST_F(RestoreWindowTest, SelectedItemsOnlyAreRestoredAndExactStateIsBlocked)
     QTest::mouseClick(page()->runButton(), Qt::LeftButton);
     const Tree restored = treeOf(QDir::cleanPath(target.path() + QLatin1Char('/') + sources.path()));
     EXPECT_EQ(restored, (Tree{{QStringLiteral("keep/a.txt"), QByteArray("alpha")}}));
+}
+
+TEST_F(RestoreWindowTest, StoppedRestoreKeepsItsListUntilItIsContinued)
+{
+    for (int i = 0; i < 5; ++i)
+        writeSource(QStringLiteral("f%1.txt").arg(i), QByteArray::number(i));
+    startProgram();
+    backUp();
+    const Tree state = treeOf(sources.path());
+    window()->showPage(ui::MainWindow::RestoreIndex);
+    clickEntry(sets().first().mid(4));
+    page()->folderEdit()->setText(target.path());
+
+    // STOP is pressed as soon as the run lets the window work.
+    QTimer::singleShot(0, page()->runButton(), [this] {
+        ASSERT_EQ(page()->runButton()->text(), QStringLiteral("STOP"));
+        QTest::mouseClick(page()->runButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(page()->runButton(), Qt::LeftButton);
+    ASSERT_EQ(page()->runButton()->text(), QString::fromUtf8("pokra čovat"));
+    ASSERT_EQ(configValue(ConfigKeys::RECOVERY_DONE), QStringLiteral("0"));
+
+    // A backup in between makes the set list stale; showing the page again must not unlock it.
+    m_program->backup().controls().setRestoreListLoaded(false);
+    window()->showPage(ui::MainWindow::BackupIndex);
+    window()->showPage(ui::MainWindow::RestoreIndex);
+    EXPECT_FALSE(page()->setList()->isEnabled());
+    EXPECT_TRUE(page()->runButton()->isEnabled());
+    EXPECT_EQ(page()->runButton()->text(), QString::fromUtf8("pokra čovat"));
+
+    QTest::mouseClick(page()->runButton(), Qt::LeftButton);
+    EXPECT_EQ(configValue(ConfigKeys::RECOVERY_DONE), QStringLiteral("1"));
+    EXPECT_EQ(treeOf(QDir::cleanPath(target.path() + QLatin1Char('/') + sources.path())), state);
 }
 
 TEST_F(RestoreWindowTest, RestorePlaceIsStoredAndLoadedAgain)

@@ -199,10 +199,18 @@ void RestoreWiring::refreshFileSystemWarning()
     page->fileSystemWarning()->setVisible(storage::check_filesystems(input).restoreWarning);
 }
 
+bool RestoreWiring::restorePending() const
+{
+    return m_run && m_run->recoveryMode() == RestoreRun::Mode::pokracovat;
+}
+
 void RestoreWiring::showRestorePage()
 {
     refreshFileSystemWarning();
-    if (!m_backup.controls().restoreListLoaded() && !busy())
+    // A stopped or pending restore keeps its list and its locked page: listing again would
+    // enable the set list, and choosing another set would replace the work list under the
+    // stored position of the restore to be continued.
+    if (!m_backup.controls().restoreListLoaded() && !busy() && !restorePending())
         listArchiveSets();
 }
 
@@ -218,7 +226,7 @@ void RestoreWiring::listArchiveSets()
 
 void RestoreWiring::chooseArchiveSet()
 {
-    if (!ensureEngines() || busy())
+    if (!ensureEngines() || busy() || restorePending())
         return;
     m_browser->chooseArchiveSet();
 }

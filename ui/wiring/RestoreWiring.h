@@ -60,6 +60,8 @@ class RestoreWiring : public QObject
     // store yet. Keeps the engines of a running restore or test.
     bool ensureEngines();
     bool busy() const;
+    // A restore was stopped or found unfinished at start: only continuing or a reset go on.
+    bool restorePending() const;
     void loadOptions();
     void applyPlaceEnablement();
     void refreshFileSystemWarning();
