@@ -200,6 +200,9 @@ void MergeSetList::measureSelectedSets()
     }
 
     selectMergeRange();
+    // The range stays chosen, so it can still be merged without clicking it again.
+    if (m_controls.selectedPositions().size() >= 2)
+        m_controls.setMergeEnabled(true);
     m_host.setProgress(Page::Merge, maximum, 0);
     info3(m_host, text("Součet velikostí vybraných archivů:") + QLatin1Char(' ') + formatSize(sum));
     finish();

@@ -170,8 +170,8 @@ TEST_F(MergeWindowTest, SizeButtonShowsSizesAndKeepsTheSelection)
     EXPECT_TRUE(status().startsWith(QStringLiteral("Součet velikostí vybraných archivů: ")))
         << status().toStdString();
     EXPECT_EQ(sizeButton()->text(), QStringLiteral("Velikost vybraných archivů"));
-    // The merge button waits for a new pair of clicks.
-    EXPECT_FALSE(mergeButton()->isEnabled());
+    // The range is still chosen: it can be merged at once.
+    EXPECT_TRUE(mergeButton()->isEnabled());
 }
 
 TEST_F(MergeWindowTest, MergeButtonMergesAndTheLaterSetsRestoreToTheirOwnState)

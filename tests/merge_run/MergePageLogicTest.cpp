@@ -251,6 +251,7 @@ TEST_F(MergePageLogicTest, MeasuringShowsSizesAndKeepsTheSelection)
     EXPECT_EQ(page.entries, (QStringList{stamps[0], stamps[1] + QStringLiteral(" ..... 1.4 kB"),
                                          stamps[2] + QStringLiteral(" ..... 2 MB"), stamps[3]}));
     EXPECT_EQ(page.selected, (QList<int>{1, 2}));
+    EXPECT_TRUE(page.mergeEnabled);
     EXPECT_EQ(status(), QStringLiteral("Součet velikostí vybraných archivů: 2 MB"));
     EXPECT_EQ(page.size, QStringLiteral("Velikost vybraných archivů"));
     EXPECT_FALSE(setList->measuring());
