@@ -326,10 +326,11 @@ void TreeWindow::applyTreeSelection()
 
     switch (result.status) {
     case RecoverySelection::Status::Written:
-        // The next opening builds the tree again, from the reduced list.
+        // The next opening builds the tree again, from the reduced list. Closed before the
+        // restore page is told, so nothing it shows can reactivate a window marked for a build.
         setState(State::Marked);
-        Q_EMIT selectionApplied();
         accept();
+        Q_EMIT selectionApplied();
         return;
     case RecoverySelection::Status::ListMissing:
         m_infoLabel->setText(getLang(QStringLiteral("Chyba: nelze najít soubor recoverylist.csv")));
