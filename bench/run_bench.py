@@ -1,12 +1,16 @@
 #!/usr/bin/python3
 """Ombrix benchmarks (not part of ctest). See bench/README.md.
 
-  run_bench.py [--bin DIR] [--work DIR] [--files N] [--small-files N] [--only full|nochange]
+  run_bench.py [--bin DIR] [--work DIR] [--files N] [--small-files N]
+               [--only full|nochange|restore|merge]
 
 1. full: a full backup of N mixed files (default 2,000) with `ombrix -start`, against the bare
    sequence the program runs per file (`7za a` with the same switches and level, then `7za l`).
 2. nochange: an incremental run over M small files (default 100,000) in which nothing changed,
    with the time of `find` over the same tree beside it; 3. its peak memory (max RSS).
+4. restore: the restore engine (driven by ombrix_bench) restoring the full set of N mixed files
+   below a folder, against the bare `7za e` sequence over the same archives.
+5. merge: the merge engine merging 5 sets (a full backup and 4 incremental runs of N files).
 """
 import argparse
 import os
@@ -175,6 +179,130 @@ def bench_nochange(binary, work, files):
     shutil.rmtree(root, ignore_errors=True)
 
 
+def run_engine_bench(bench, args):
+    """Runs ombrix_bench; returns its figures as a dict (empty when it failed)."""
+    proc = subprocess.run([bench] + args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    if proc.returncode != 0:
+        print("  ombrix_bench failed (exit %d): %s" % (proc.returncode, proc.stderr.strip()))
+        return {}
+    return dict(item.split("=", 1) for item in proc.stdout.split())
+
+
+def tree_digest(root):
+    """File count and one digest over every file's relative path and content."""
+    import hashlib
+    digest = hashlib.sha256()
+    count = 0
+    for folder, dirs, files in os.walk(root):
+        dirs.sort()
+        for name in sorted(files):
+            path = os.path.join(folder, name)
+            digest.update(os.path.relpath(path, root).encode("utf-8", "surrogateescape") + b"\0")
+            with open(path, "rb") as f:
+                digest.update(hashlib.sha256(f.read()).digest())
+            count += 1
+    return count, digest.hexdigest()
+
+
+def backed_up_chain(binary, root, files, runs):
+    """A source tree of N mixed files, a program folder and `runs` sets made by `ombrix -start`:
+    a full backup, then incremental runs that each change every 20th file."""
+    source, home, dest = (os.path.join(root, n) for n in ("src", "program", "dest"))
+    subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), source, str(files)], check=True)
+    make_program_folder(home, dest, source)
+    all_files = sorted(os.path.join(f, n) for f, _, names in os.walk(source) for n in names)
+    for run in range(runs):
+        if run > 0:
+            for i, path in enumerate(all_files):
+                if i % 20 == run:
+                    with open(path, "ab") as f:
+                        f.write(b"changed in run %d\n" % run)
+                    st = os.stat(path)
+                    os.utime(path, (st.st_atime, st.st_mtime + 3600 * run))
+            time.sleep(1.1)  # set names have a one-second resolution
+        seconds, _, code = run_ombrix(binary, home, 3600)
+        if config_value(home, "LAST_BACKUP_DONE") != "1":
+            print("  backup %d did NOT complete (exit %d)" % (run + 1, code))
+    return source, home, dest
+
+
+def bare_extract(set_dir, target):
+    """The bare `7za e` per archive of a set (side archives at its top excluded)."""
+    devnull = subprocess.DEVNULL
+    count = 0
+    start = time.monotonic()
+    for folder, _, names in os.walk(set_dir):
+        if folder == set_dir:
+            continue
+        for name in sorted(names):
+            if not name.endswith(".7z"):
+                continue
+            out_dir = os.path.join(target, os.path.relpath(folder, set_dir))
+            os.makedirs(out_dir, exist_ok=True)
+            subprocess.run(["7za", "e", os.path.join(folder, name), "-o" + out_dir, "-y"],
+                           stdout=devnull, stderr=devnull, stdin=devnull)
+            count += 1
+    return time.monotonic() - start, count
+
+
+def bench_restore(binary, bench, work, files):
+    print("== 4. restore of a full set of %d mixed files" % files)
+    root = os.path.join(work, "restore")
+    shutil.rmtree(root, ignore_errors=True)
+    t0 = time.monotonic()
+    source, home, dest = backed_up_chain(binary, root, files, 1)
+    print("  set made in %.1f s" % (time.monotonic() - t0))
+    set_name = sets_of(dest)[-1]
+    with open(os.path.join(home, "recoverylist.csv"), "wb") as f:
+        subprocess.run(["7za", "e", "-so", os.path.join(dest, set_name, "archivlist.csv.7z")],
+                       stdout=f, stderr=subprocess.DEVNULL, check=True)
+    target = os.path.join(root, "restored")
+    figures = run_engine_bench(bench, ["restore", home, set_name, target])
+    if not figures:
+        return
+    seconds = float(figures["seconds"])
+    expected = tree_digest(source)
+    restored = tree_digest(os.path.join(target, source.lstrip("/")))
+    print("  restore engine:         %8.2f s  (%s lines, %s)"
+          % (seconds, figures["lines"], "tree equal" if restored == expected else "TREE DIFFERS"))
+    bare, count = bare_extract(os.path.join(dest, set_name), os.path.join(root, "bare"))
+    print("  bare 7za e:             %8.2f s  (%d archives)" % (bare, count))
+    print("  overhead of ombrix:     %8.1f %%  (%.1f ms per file)"
+          % (100.0 * (seconds - bare) / bare, 1000.0 * (seconds - bare) / max(count, 1)))
+    shutil.rmtree(root, ignore_errors=True)
+
+
+def bench_merge(binary, bench, work, files):
+    print("== 5. merge of 5 sets of %d mixed files (a full backup and 4 incremental runs)" % files)
+    root = os.path.join(work, "merge")
+    shutil.rmtree(root, ignore_errors=True)
+    t0 = time.monotonic()
+    source, home, dest = backed_up_chain(binary, root, files, 5)
+    sets = sets_of(dest)
+    print("  sets made in %.1f s: %s" % (time.monotonic() - t0, " ".join(sets)))
+    if len(sets) != 5:
+        print("  expected 5 sets; not measured")
+        return
+    archives = sum(1 for s in sets[:-1] for f, _, n in os.walk(os.path.join(dest, s)) for x in n
+                   if f != os.path.join(dest, s))
+    figures = run_engine_bench(bench, ["merge", home, sets[0], sets[-1]])
+    if not figures:
+        return
+    left = sets_of(dest)
+    print("  merge engine:           %8.2f s  (%s sets into %s, %d archives in the merged sets, %s unmoved, %s)"
+          % (float(figures["seconds"]), figures["sets"], sets[-1], archives, figures["unmoved"],
+             "one set left" if left == [sets[-1]] else "SETS LEFT: " + " ".join(left)))
+    # The merged set must still restore the last state of the tree.
+    with open(os.path.join(home, "recoverylist.csv"), "wb") as f:
+        subprocess.run(["7za", "e", "-so", os.path.join(dest, sets[-1], "archivlist.csv.7z")],
+                       stdout=f, stderr=subprocess.DEVNULL, check=True)
+    target = os.path.join(root, "restored")
+    restored = run_engine_bench(bench, ["restore", home, sets[-1], target])
+    equal = restored and tree_digest(os.path.join(target, source.lstrip("/"))) == tree_digest(source)
+    print("  restore of the merged set: %s" % ("tree equal" if equal else "TREE DIFFERS"))
+    shutil.rmtree(root, ignore_errors=True)
+
+
 def main():
     parser = argparse.ArgumentParser()
     top = os.path.dirname(HERE)
@@ -182,7 +310,7 @@ def main():
     parser.add_argument("--work", default="/tmp/ombrix-bench")
     parser.add_argument("--files", type=int, default=2000)
     parser.add_argument("--small-files", type=int, default=100000)
-    parser.add_argument("--only", choices=["full", "nochange"])
+    parser.add_argument("--only", choices=["full", "nochange", "restore", "merge"])
     args = parser.parse_args()
     binary = os.path.join(args.bin, "ombrix")
     if not os.access(binary, os.X_OK):
@@ -192,6 +320,13 @@ def main():
         bench_full(binary, os.path.abspath(args.work), args.files)
     if args.only in (None, "nochange"):
         bench_nochange(binary, os.path.abspath(args.work), args.small_files)
+    bench = os.path.join(args.bin, "ombrix_bench")
+    if args.only in (None, "restore", "merge") and not os.access(bench, os.X_OK):
+        sys.exit("no ombrix_bench at %s (it is built with the programs)" % bench)
+    if args.only in (None, "restore"):
+        bench_restore(binary, bench, os.path.abspath(args.work), args.files)
+    if args.only in (None, "merge"):
+        bench_merge(binary, bench, os.path.abspath(args.work), args.files)
 
 
 if __name__ == "__main__":
