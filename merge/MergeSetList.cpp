@@ -82,7 +82,11 @@ MergeSetList::Listing MergeSetList::listMergeSets()
     info3(m_host, text("slučování nebylo dokončeno, bude se pokračovat..."));
     // Only the target is required: the merge deletes the sets of the range from the first one
     // on, so an interrupted deletion leaves the target with a stored first boundary that is gone.
-    if (from.isEmpty() || to.isEmpty() || !m_destination.folderExists(SetName::prefix.toString() + to))
+    const QString fromSet = SetName::prefix.toString() + from;
+    const QString toSet = SetName::prefix.toString() + to;
+    // A range that no merge could have stored (an edited config.ini) selects nothing.
+    if (!SetName::isValid(fromSet) || !SetName::isValid(toSet) || from > to ||
+        !m_destination.folderExists(toSet))
         return Listing::RangeLost;
     selectMergeRange();
     enableMergeList(false);

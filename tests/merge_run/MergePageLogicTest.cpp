@@ -158,14 +158,21 @@ TEST_F(MergePageLogicTest, UnfinishedMergeRestoresItsRange)
     struct Case
     {
         const char* name;
-        int removed; // set folder removed before listing, -1 none
+        int removed;      // set folder removed before listing, -1 none
+        const char* from; // stored first boundary when not the second set
         MergeSetList::Listing outcome;
         QList<int> selected;
     };
     const Case cases[] = {
-        {"both boundaries present", -1, MergeSetList::Listing::RangeRestored, {1, 2, 3}},
-        {"first set deleted by an interrupted deletion", 1, MergeSetList::Listing::RangeRestored, {1, 2}},
-        {"target gone", 3, MergeSetList::Listing::RangeLost, {}},
+        {"both boundaries present", -1, nullptr, MergeSetList::Listing::RangeRestored, {1, 2, 3}},
+        {"first set deleted by an interrupted deletion",
+         1,
+         nullptr,
+         MergeSetList::Listing::RangeRestored,
+         {1, 2}},
+        {"target gone", 3, nullptr, MergeSetList::Listing::RangeLost, {}},
+        {"first boundary not a time stamp", -1, "0", MergeSetList::Listing::RangeLost, {}},
+        {"range stored backwards", -1, "2024-01-01_04-00-00", MergeSetList::Listing::RangeLost, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -175,7 +182,7 @@ TEST_F(MergePageLogicTest, UnfinishedMergeRestoresItsRange)
         if (c.removed >= 0)
             QDir(destinationDir.filePath(QStringLiteral("OMX_") + stamps[c.removed])).removeRecursively();
         config->writeInt(ConfigKeys::SUM_DONE, 0);
-        config->writeString(ConfigKeys::SUM_FROM, stamps[1]);
+        config->writeString(ConfigKeys::SUM_FROM, c.from ? QString::fromLatin1(c.from) : stamps[1]);
         config->writeString(ConfigKeys::SUM_TO, stamps[3]);
         page.mergeEnabled = false;
         page.listEnabled = true;
