@@ -261,8 +261,14 @@ TEST_F(RestoreWindowTest, StoppedRestoreKeepsItsListUntilItIsContinued)
     startProgram();
     backUp();
     const Tree state = treeOf(sources.path());
+    writeSource(QStringLiteral("f0.txt"), "changed");
+    backUp();
+    ASSERT_EQ(sets().size(), 2);
     window()->showPage(ui::MainWindow::RestoreIndex);
     clickEntry(sets().first().mid(4));
+    // Moving the selection afterwards does not change the set being restored.
+    QTest::keyClick(page()->setList(), Qt::Key_Down);
+    ASSERT_EQ(page()->setList()->currentItem()->text(), sets().last().mid(4));
     page()->folderEdit()->setText(target.path());
 
     // STOP is pressed as soon as the run lets the window work.
@@ -273,6 +279,7 @@ TEST_F(RestoreWindowTest, StoppedRestoreKeepsItsListUntilItIsContinued)
     QTest::mouseClick(page()->runButton(), Qt::LeftButton);
     ASSERT_EQ(page()->runButton()->text(), QString::fromUtf8("pokra čovat"));
     ASSERT_EQ(configValue(ConfigKeys::RECOVERY_DONE), QStringLiteral("0"));
+    EXPECT_EQ(configValue(ConfigKeys::RECOVERY_ARCHIVNAME), sets().first());
 
     // A backup in between makes the set list stale; showing the page again must not unlock it.
     m_program->backup().controls().setRestoreListLoaded(false);

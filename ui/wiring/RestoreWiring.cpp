@@ -85,7 +85,11 @@ RestoreWiring::RestoreWiring(ProgramShell& shell, BackupWiring& backup, QObject*
     });
 }
 
-RestoreWiring::~RestoreWiring() = default;
+RestoreWiring::~RestoreWiring()
+{
+    // The settings page outlives this wiring; its probe must not call into it afterwards.
+    m_shell.window()->settingsPage()->setSpeedProbe({});
+}
 
 void RestoreWiring::setCompletionPausePercent(int percent)
 {
@@ -228,7 +232,10 @@ void RestoreWiring::chooseArchiveSet()
 {
     if (!ensureEngines() || busy() || restorePending())
         return;
-    m_browser->chooseArchiveSet();
+    const QString entry = m_controls->selectedEntry();
+    m_controls->setPreparedSet(QString());
+    if (!entry.isEmpty() && m_browser->chooseArchiveSet())
+        m_controls->setPreparedSet(QStringLiteral("OMX_") + entry);
 }
 
 void RestoreWiring::testkondice()

@@ -104,8 +104,7 @@ bool WindowRestoreControls::exactState() const
 
 QString WindowRestoreControls::chosenSet() const
 {
-    const QString entry = selectedEntry();
-    return entry.isEmpty() ? QString() : setPrefix + entry;
+    return m_preparedSet;
 }
 
 void WindowRestoreControls::selectSet(const QString& fullName)
@@ -114,6 +113,7 @@ void WindowRestoreControls::selectSet(const QString& fullName)
     for (int row = 0; row < list->count(); ++row) {
         if (setPrefix + list->item(row)->text() == fullName) {
             list->setCurrentRow(row);
+            m_preparedSet = fullName;
             return;
         }
     }
@@ -138,6 +138,7 @@ void WindowRestoreControls::clearResetControls()
 void WindowRestoreControls::setSetList(const QStringList& entries)
 {
     QListWidget* list = page()->setList();
+    m_preparedSet.clear();
     list->clear();
     list->addItems(entries);
     list->setCurrentRow(-1);

@@ -32,6 +32,9 @@ class WindowRestoreControls : public RestoreControls, public ArchiveBrowserContr
     WindowRestoreControls(MainWindow* window, WindowBackupControls& backupControls, LogViewer* logViewer);
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // The set whose catalog is the work list now (full name; empty: none). The restore takes
+    // this set, not whatever entry the list's selection has moved to since.
+    void setPreparedSet(const QString& fullName) { m_preparedSet = fullName; }
 
     // Both interfaces
     void setRestoreEnabled(bool enabled) override;
@@ -80,6 +83,7 @@ class WindowRestoreControls : public RestoreControls, public ArchiveBrowserContr
     WindowBackupControls& m_backupControls;
     LogViewer* m_logViewer;
     Hooks m_hooks;
+    QString m_preparedSet;
 };
 
 } // namespace ombrix::ui
