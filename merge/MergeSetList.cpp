@@ -80,8 +80,9 @@ MergeSetList::Listing MergeSetList::listMergeSets()
     const QString from = m_config.readString(ConfigKeys::SUM_FROM, QString());
     const QString to = m_config.readString(ConfigKeys::SUM_TO, QString());
     info3(m_host, text("slučování nebylo dokončeno, bude se pokračovat..."));
-    // Only the target is required: the merge deletes the sets of the range from the first one
-    // on, so an interrupted deletion leaves the target with a stored first boundary that is gone.
+    // Only the target is required: a merge ended between deleting the range's first set (the last
+    // one it deletes) and recording that it finished leaves a first boundary that is gone, and
+    // the catalogs no longer name it; what is left of the range is still selected by time stamp.
     const QString fromSet = SetName::prefix.toString() + from;
     const QString toSet = SetName::prefix.toString() + to;
     // A range that no merge could have stored (an edited config.ini) selects nothing.

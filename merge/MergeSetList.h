@@ -34,8 +34,8 @@ class MergeSetList
     };
 
     // Fills the list. With SUM_DONE 0 the stored range is selected again when its target set still
-    // exists; the first set may be gone (an interrupted deletion phase removes the sets of the
-    // range from the first one on), the range still selects what is left of it by time stamp.
+    // exists; the first set may be gone (it is the last one a merge deletes), the range still
+    // selects what is left of it by time stamp.
     Listing listMergeSets();
     // A click on the entry at position: the first click of a pair sets the first boundary, the
     // second one the other boundary (either order) and selects the range.
