@@ -6,6 +6,7 @@
 #include "ui/dialogs/MaskDialog.h"
 #include "ui/lang/LanguageSwitcher.h"
 #include "ui/lang/LanguageWindows.h"
+#include "ui/restoretree/TreeWindow.h"
 
 #include <cstdio>
 #include <QDir>
@@ -31,6 +32,8 @@ void LanguageHooks::install(EngineHooks& hooks)
     // The check collects the captions of every translated window, also of those the program
     // makes only on demand.
     LanguageWindows::instance().setCheckFactory(LanguageWindows::MaskRole, [] { return new MaskDialog; });
+    LanguageWindows::instance().setCheckFactory(LanguageWindows::TreeRole,
+                                                [] { return new TreeWindow(QString()); });
     auto readiness = hooks.readinessCheck;
     hooks.readinessCheck = [readiness] {
         loadLanguages();
