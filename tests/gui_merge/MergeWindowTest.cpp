@@ -10,6 +10,7 @@
 #include "ui/mainwindow/SettingsPage.h"
 #include "ui/mainwindow/StatusLine.h"
 #include "ui/setlists/SetEntryDelegate.h"
+#include "ui/wiring/BackupWiring.h"
 #include "ui/wiring/ProgramAssembly.h"
 
 #include <optional>
@@ -67,6 +68,7 @@ class MergeWindowTest : public RestoreFixture
 
     ui::MainWindow* window() const { return m_program->shell().window(); }
     ui::RunController* controller() const { return m_program->shell().controller(); }
+    ui::ProgramAssembly& assembly() { return *m_program; }
     QListWidget* list() const { return window()->mergePage()->setList(); }
     QPushButton* mergeButton() const { return window()->mergePage()->runButton(); }
     QPushButton* sizeButton() const { return window()->mergePage()->sizeButton(); }
@@ -283,6 +285,21 @@ TEST_F(MergeWindowTest, ColouredListingFollowsTheSettingsBox)
     QTest::mouseClick(box, Qt::LeftButton);
     EXPECT_FALSE(box->isChecked());
     EXPECT_FALSE(ui::SetEntryDelegate::isColored(list()));
+}
+
+// A readiness pass on another destination folder: the shown list follows it.
+TEST_F(MergeWindowTest, AnotherDestinationIsListedAfterTheReadinessPass)
+{
+    makeChain(2);
+    QTemporaryDir other;
+    ASSERT_TRUE(QDir(other.path()).mkpath(QStringLiteral("OMX_2030-01-01_00-00-00")));
+    startProgram();
+    showMergePage();
+    ASSERT_EQ(entries().size(), 2);
+    config->writeString(ConfigKeys::BACKUP_DIR, other.path());
+    assembly().backup().readinessCheck();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("2030-01-01_00-00-00")});
 }
 
 } // namespace ombrix::test

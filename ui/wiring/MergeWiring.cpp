@@ -42,7 +42,7 @@ struct MergeWiring::Engines
 {
     Engines(ProgramShell& shell, BackupWiring& backup, WindowMergeControls& controls, IniStore& store,
             const QString& folderText)
-        : config(&store), folder(folderText), destination(folderText),
+        : config(&store), destination(folderText),
           setList(*shell.host(), controls, store, shell.runState(), destination),
           run(*shell.host(), controls, store, shell.runLog(), shell.runState(), backup.archiveState(),
               destination),
@@ -52,7 +52,6 @@ struct MergeWiring::Engines
     }
 
     IniStore* config;
-    QString folder;
     FolderDestination destination;
     MergeSetList setList;
     MergeRun run;
@@ -83,7 +82,7 @@ MergeWiring::~MergeWiring()
 
 bool MergeWiring::busy() const
 {
-    return m_mergeDepth > 0 || (m_engines && m_engines->setList.measuring());
+    return m_mergeDepth > 0 || m_pickDepth > 0 || (m_engines && m_engines->setList.measuring());
 }
 
 bool MergeWiring::ensureEngines()
@@ -92,15 +91,20 @@ bool MergeWiring::ensureEngines()
     if (!backupEngines)
         return m_engines != nullptr;
     IniStore* store = &backupEngines->config();
-    const QString folder = m_backup.controls().destinationFolder();
-    if (m_engines && (busy() || (m_engines->config == store && m_engines->folder == folder)))
+    // The destination folder is taken once per readiness pass, so the list and the merge always
+    // work on the same folder, whatever is typed into the destination field meanwhile.
+    if (m_engines && (busy() || m_engines->config == store))
         return true;
+    const QString folder = m_backup.controls().destinationFolder();
     m_controls->setSetList(nullptr);
     m_engines.reset();
     m_engines = std::make_unique<Engines>(m_shell, m_backup, *m_controls, *store, folder);
     m_controls->setSetList(&m_engines->setList);
     // A new generation follows the stored settings, coloured drawing of the set list among them.
     applyColoring(m_shell.window()->settingsPage()->colorListsBox()->isChecked());
+    // A list on show came from the previous generation's destination.
+    if (m_shell.window()->mergePage()->isVisible())
+        m_engines->setList.listMergeSets();
     return true;
 }
 
@@ -159,8 +163,12 @@ void MergeWiring::Button15Click()
 
 void MergeWiring::ListBox4Click(int position)
 {
-    if (ensureEngines())
-        m_engines->setList.pickMergeBoundary(position);
+    if (!ensureEngines())
+        return;
+    // The pick lets pending events run; the engines must stay as they are meanwhile.
+    ++m_pickDepth;
+    m_engines->setList.pickMergeBoundary(position);
+    --m_pickDepth;
 }
 
 void MergeWiring::resumeMergeAtStart()

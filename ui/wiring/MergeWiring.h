@@ -64,6 +64,7 @@ class MergeWiring : public QObject
     std::unique_ptr<WindowMergeControls> m_controls;
     std::unique_ptr<Engines> m_engines;
     int m_mergeDepth = 0;
+    int m_pickDepth = 0;
 };
 
 } // namespace ombrix::ui
