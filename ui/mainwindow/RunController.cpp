@@ -3,11 +3,13 @@
 #include "core/app/AutoStartAction.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/IniStore.h"
+#include "core/lang/Translator.h"
 #include "core/log/Status.h"
 #include "platform/ChildProcess.h"
 #include "ui/mainwindow/BackupPage.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/MergePage.h"
+#include "ui/mainwindow/RestorePage.h"
 #include "ui/mainwindow/SettingsPage.h"
 #include "ui/mainwindow/StatusLine.h"
 #include "ui/mainwindow/WindowHost.h"
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 
 namespace ombrix::ui {
@@ -66,6 +69,14 @@ void RunController::Timer1Timer()
         Q_EMIT startBackupRequested();
         break;
     case app::AutoStartAction::None:
+        // A restore is pending: it needs a person to continue it, and backing up a half-restored
+        // tree would record it as the current state. A scheduled run says so and ends instead of
+        // waiting for ever; a window someone opened stays open.
+        if (m_mode == app::RunMode::Scheduled) {
+            m_window->showPage(MainWindow::RestoreIndex);
+            info2(*m_host, getLang(QStringLiteral("Obnova dat nebyla dokončena, bude se pokračovat")));
+            xExit();
+        }
         break;
     }
 }
@@ -77,8 +88,15 @@ void RunController::xExit()
     m_runState->stopRequested = true;
     m_window->setPagesEnabled(true, MainWindow::IntroIndex);
     // A run nobody watches leaves its outcome where cron, a systemd journal or a terminal keeps
-    // it: the last status of the backup page.
-    const QString outcome = m_window->backupPage()->statusLine()->text().trimmed();
+    // it: the last status of the page the run worked on (the merge or restore page when the run
+    // continued one of those, otherwise the backup page).
+    StatusLine* status = m_window->backupPage()->statusLine();
+    const int shown = m_window->pages()->currentIndex();
+    if (shown == MainWindow::MergeIndex)
+        status = m_window->mergePage()->statusLine();
+    else if (shown == MainWindow::RestoreIndex)
+        status = m_window->restorePage()->statusLine();
+    const QString outcome = status->text().trimmed();
     if (!outcome.isEmpty()) {
         std::fprintf(stdout, "Ombrix: %s\n", outcome.toUtf8().constData());
         std::fflush(stdout);
