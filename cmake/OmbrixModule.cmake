@@ -32,10 +32,13 @@ function(ombrix_test_suite name folder)
         return()
     endif()
     add_executable(${name} ${found})
-    # A folder with its own main.cpp (the GUI tests need a QApplication) brings its own entry point.
+    # The window tests (folders named gui*) need a QApplication and share that entry point; a
+    # folder with its own main.cpp brings its own.
     set(own_main ${found})
     list(FILTER own_main INCLUDE REGEX "/main\\.cpp$")
-    if(NOT own_main)
+    if(NOT own_main AND folder MATCHES "^gui")
+        target_sources(${name} PRIVATE $<TARGET_OBJECTS:ombrix_test_gui_main>)
+    elseif(NOT own_main)
         target_sources(${name} PRIVATE $<TARGET_OBJECTS:ombrix_test_main>)
     endif()
     target_link_libraries(${name} PRIVATE ombrix_test_support ${ARGN} GTest::gtest GTest::gmock)
