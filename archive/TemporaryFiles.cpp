@@ -18,8 +18,10 @@ int deleteTemporaryFiles(const QString& folder)
     if (folder.isEmpty())
         return 0;
     QDir dir(folder);
-    // Like "del *.tmp": files only, the extension compared without regard to case.
-    dir.setFilter(QDir::Files | QDir::System);
+    // Like "del *.tmp": files only, the extension compared without regard to case. Hidden ones
+    // too: the archiver's work files are named after the hidden scratch archives
+    // (".ombrix-XXXXXX.7z.tmp"), and a killed run leaves them here.
+    dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
     dir.setNameFilters({QStringLiteral("*.tmp")});
     dir.setSorting(QDir::Unsorted);
     int deleted = 0;
@@ -28,6 +30,13 @@ int deleteTemporaryFiles(const QString& folder)
         if (entry.isDir())
             continue;
         if (QFile::remove(entry.absoluteFilePath()))
+            ++deleted;
+    }
+    // The staging folders of extractions into this folder that a killed run left behind.
+    const QFileInfoList staging = QDir(folder).entryInfoList({QStringLiteral(".ombrix-extract-*")},
+                                                             QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo& entry : staging) {
+        if (QDir(entry.absoluteFilePath()).removeRecursively())
             ++deleted;
     }
     return deleted;

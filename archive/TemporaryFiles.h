@@ -5,8 +5,9 @@
 namespace ombrix {
 
 // Deletes every "*.tmp" file of the program folder (archiver outputs, temporary archives,
-// downloads of earlier steps). Done in process: no shell, no pattern expansion, folders and
-// hidden files left alone. Returns how many files were deleted.
+// downloads of earlier steps, the archiver's work files of a killed run) and the staging folders
+// ".ombrix-extract-*" a killed extraction left there. Done in process: no shell, no pattern
+// expansion, other folders and links left alone. Returns how many entries were deleted.
 int deleteTemporaryFiles();
 // The same for another folder (tests, callers that keep work files elsewhere).
 int deleteTemporaryFiles(const QString& folder);

@@ -594,11 +594,6 @@ bool BackupRun::archiveSideFile(const QString& name)
 void BackupRun::removeWorkFiles()
 {
     deleteTemporaryFiles();
-    const QDir folder(platform::programFolder());
-    const QStringList hidden =
-        folder.entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : hidden)
-        QFile::remove(folder.filePath(name));
 }
 
 bool BackupRun::archiveLocalCatalog()

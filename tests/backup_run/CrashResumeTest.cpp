@@ -57,7 +57,7 @@ TEST_F(CrashResumeTest, KilledRunsResumeToACompleteSet)
                            {{workerVariable, QString::number(++attempt)}});
         ASSERT_EQ(last.run(-1), WorkerProcess::Outcome::Finished) << last.output().toStdString();
         EXPECT_EQ(configValue(ConfigKeys::LAST_BACKUP_DONE), QStringLiteral("1"));
-        const QStringList leftInProgram = CrashChecks::visibleTmpFiles(program->path());
+        const QStringList leftInProgram = CrashChecks::programTmpFiles(program->path());
         EXPECT_TRUE(leftInProgram.isEmpty()) << leftInProgram.join(QLatin1Char('\n')).toStdString();
         const QStringList tmpFiles = CrashChecks::tmpFiles({destination.path()});
         EXPECT_TRUE(tmpFiles.isEmpty()) << tmpFiles.join(QLatin1Char('\n')).toStdString();

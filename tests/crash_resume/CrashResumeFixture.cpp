@@ -96,7 +96,7 @@ void CrashResumeFixture::expectNothingLeft(const QStringList& extraFolders) cons
     const QStringList folders = watchedFolders() + extraFolders;
     const QStringList tmpFiles =
         CrashChecks::tmpFiles(QStringList{destinationDir.path(), restoreDir.path()} + extraFolders) +
-        CrashChecks::visibleTmpFiles(program->path());
+        CrashChecks::programTmpFiles(program->path());
     EXPECT_TRUE(tmpFiles.isEmpty()) << tmpFiles.join(QLatin1Char('\n')).toStdString();
     const QStringList helpers = CrashChecks::liveHelpers(folders, 0);
     EXPECT_TRUE(helpers.isEmpty()) << helpers.join(QLatin1Char('\n')).toStdString();

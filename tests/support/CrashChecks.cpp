@@ -62,11 +62,11 @@ QStringList CrashChecks::tmpFiles(const QStringList& folders)
     return found;
 }
 
-QStringList CrashChecks::visibleTmpFiles(const QString& programFolder)
+QStringList CrashChecks::programTmpFiles(const QString& programFolder)
 {
     QStringList found;
     for (const QString& name :
-         QDir(programFolder).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::System))
+         QDir(programFolder).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::System))
         found << QDir(programFolder).filePath(name);
     return found;
 }

@@ -12,10 +12,9 @@ class CrashChecks
   public:
     // Every "*.tmp" file (hidden ones included) below the folders.
     static QStringList tmpFiles(const QStringList& folders);
-    // The "*.tmp" files directly in the program folder that are not hidden: what the start-up
-    // clearing removes. The archiver's work files of a killed run are named after the hidden
-    // scratch archives (".ombrix-*.7z.tmp") and are not cleared by it yet, so they are left out.
-    static QStringList visibleTmpFiles(const QString& programFolder);
+    // The "*.tmp" files directly in the program folder (hidden ones included): what the start-up
+    // clearing removes, among them the archiver's work files of a killed run.
+    static QStringList programTmpFiles(const QString& programFolder);
     // "pid command line" of every live process other than this one whose command line names one
     // of the folders, after waiting up to waitMs for them to end.
     static QStringList liveHelpers(const QStringList& folders, int waitMs = 3000);
