@@ -61,7 +61,7 @@ int openPidFd(pid_t pid)
     return -1;
 }
 
-// What the forked child does before it becomes the program; filled in the parent.
+// What the child does before it becomes the program; filled in the parent.
 struct SpawnPlan
 {
     const char* executable = nullptr;
@@ -102,7 +102,8 @@ bool redirect(int target, const char* file, int flags)
     return ok;
 }
 
-// Runs in the forked child: async-signal-safe calls only.
+// Runs in the child, in the parent's memory (vfork): system calls only, nothing that allocates
+// or writes to shared state. The reading end of the report pipe closes itself on execve.
 [[noreturn]] void becomeChild(const SpawnPlan& plan, int reportFd)
 {
     // Own session and process group (pgid = pid, no controlling terminal, so nothing can prompt
@@ -145,8 +146,14 @@ bool redirect(int target, const char* file, int flags)
     failInChild(reportFd);
 }
 
-// fork + exec with a close-on-exec pipe that carries the child's errno back when it cannot
+// vfork + exec with a close-on-exec pipe that carries the child's errno back when it cannot
 // become the program, so a missing program is reported like a failed start.
+//
+// vfork rather than fork: the child borrows our memory until it calls execve, so starting the
+// archiver for every file does not copy this process's page tables and then fault in copies of
+// every page we write to afterwards. The child only makes system calls on data prepared here.
+// Signals stay blocked from before the vfork until the child has set every handler back to the
+// default, so none of our handlers can run in the borrowed memory.
 pid_t spawnChild(const SpawnPlan& plan, int* error)
 {
     int report[2] = {-1, -1};
@@ -154,11 +161,14 @@ pid_t spawnChild(const SpawnPlan& plan, int* error)
         *error = errno;
         return -1;
     }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(report[0]);
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const pid_t pid = ::vfork();
+    if (pid == 0)
         becomeChild(plan, report[1]);
-    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     ::close(report[1]);
     if (pid < 0) {
         *error = errno;
