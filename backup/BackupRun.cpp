@@ -4,6 +4,7 @@
 #include "archive/ArchiveSetChecks.h"
 #include "archive/ArchiveState.h"
 #include "archive/Extractor.h"
+#include "archive/ScratchLeftovers.h"
 #include "archive/TemporaryFiles.h"
 #include "backup/BackupControls.h"
 #include "backup/BackupSession.h"
@@ -367,6 +368,8 @@ bool BackupRun::prepareResume()
         return false;
     }
     m_catalogWritten = true;
+    // Scratch archives of the run that was cut off are not part of the set.
+    ScratchLeftovers::removeScratchLeftovers(destination(), m_currentArchiveName, m_newCatalog);
     const int index = m_config.readInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, 0);
     m_startIndex = std::clamp<qsizetype>(index, 0, m_newCatalog.size());
     return true;

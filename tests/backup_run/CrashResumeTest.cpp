@@ -4,6 +4,7 @@
 #include "support/WorkerProcess.h"
 #include "support/WorkerRuns.h"
 
+#include <QDirIterator>
 #include <QRandomGenerator>
 
 namespace ombrix::test {
@@ -61,6 +62,13 @@ TEST_F(CrashResumeTest, KilledRunsResumeToACompleteSet)
         EXPECT_TRUE(leftInProgram.isEmpty()) << leftInProgram.join(QLatin1Char('\n')).toStdString();
         const QStringList tmpFiles = CrashChecks::tmpFiles({destination.path()});
         EXPECT_TRUE(tmpFiles.isEmpty()) << tmpFiles.join(QLatin1Char('\n')).toStdString();
+        // The resumed run cleared the scratch archives the killed ones left in the set.
+        QStringList scratch;
+        QDirIterator it(destination.path(), {QStringLiteral(".ombrix-*")}, QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            scratch << it.next();
+        EXPECT_TRUE(scratch.isEmpty()) << scratch.join(QLatin1Char('\n')).toStdString();
         expectRestorable(lastSet());
 
         // Changes for the incremental round.

@@ -1,0 +1,58 @@
+#include "archive/ScratchLeftovers.h"
+
+#include "archive/SetLocation.h"
+#include "core/catalog/CatalogLine.h"
+#include "storage/Destination.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+namespace ombrix {
+
+QSet<QString> ScratchLeftovers::catalogEntries(const Destination& destination, const QString& set,
+                                               const QStringList& catalog)
+{
+    QSet<QString> entries;
+    for (const QString& line : catalog) {
+        if (catalogField(line, 3) != set)
+            continue;
+        const SetLocation location = SetLocation::of(set, catalogField(line, 1));
+        if (!location.valid())
+            continue;
+        const bool plainCopy = catalogField(line, 4) == QLatin1String("1");
+        const QString local = destination.localPath(location.entry(plainCopy));
+        if (!local.isEmpty())
+            entries.insert(QDir::cleanPath(local));
+    }
+    return entries;
+}
+
+int ScratchLeftovers::removeScratchLeftovers(const Destination& destination, const QString& set,
+                                             const QStringList& catalog)
+{
+    const QString setFolder = destination.localPath(set);
+    if (set.isEmpty() || setFolder.isEmpty() || !QFileInfo(setFolder).isDir())
+        return 0;
+    QSet<QString> keep;
+    bool keepKnown = false;
+    int removed = 0;
+    QDirIterator it(setFolder, {QStringLiteral(".ombrix-*")}, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = QDir::cleanPath(it.next());
+        if (it.fileInfo().isSymLink())
+            continue;
+        // The catalog is looked at only when there is something to decide.
+        if (!keepKnown) {
+            keep = catalogEntries(destination, set, catalog);
+            keepKnown = true;
+        }
+        if (!keep.contains(path) && QFile::remove(path))
+            ++removed;
+    }
+    return removed;
+}
+
+} // namespace ombrix

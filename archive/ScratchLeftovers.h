@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace ombrix {
+
+class Destination;
+
+// The archiver makes every archive and plain copy under a hidden scratch name beside its place
+// (".ombrix-XXXXXX.7z", ".ombrix-XXXXXX", the copier's ".ombrix-copy-XXXXXX") and renames it into
+// place once it was checked. A run killed in between leaves the scratch file in the set.
+//
+// removeScratchLeftovers deletes such files below a set folder of a local destination, except
+// the ones the set's catalog names: a user's own file may carry a name of that form, and its
+// archive or plain copy is never touched. Links are neither followed nor deleted.
+class ScratchLeftovers
+{
+  public:
+    // The destination paths of the archives and plain copies that the catalog lines naming set
+    // refer to.
+    static QSet<QString> catalogEntries(const Destination& destination, const QString& set,
+                                        const QStringList& catalog);
+    // Returns how many files were deleted; nothing happens for a destination without local paths.
+    static int removeScratchLeftovers(const Destination& destination, const QString& set,
+                                      const QStringList& catalog);
+};
+
+} // namespace ombrix
