@@ -15,9 +15,9 @@ QSet<QString> ScratchLeftovers::catalogEntries(const Destination& destination, c
                                                const QStringList& catalog)
 {
     QSet<QString> entries;
+    // Every line counts, whichever set it names: a merge moves a file into its target before the
+    // target's catalog names the target, and an interrupted merge must not lose it.
     for (const QString& line : catalog) {
-        if (catalogField(line, 3) != set)
-            continue;
         const SetLocation location = SetLocation::of(set, catalogField(line, 1));
         if (!location.valid())
             continue;

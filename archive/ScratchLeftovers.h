@@ -13,13 +13,12 @@ class Destination;
 // place once it was checked. A run killed in between leaves the scratch file in the set.
 //
 // removeScratchLeftovers deletes such files below a set folder of a local destination, except
-// the ones the set's catalog names: a user's own file may carry a name of that form, and its
-// archive or plain copy is never touched. Links are neither followed nor deleted.
+// the ones a line of the set's catalog would place there: a user's own file may carry a name of
+// that form, and its archive or plain copy is never touched. Links are neither followed nor deleted.
 class ScratchLeftovers
 {
   public:
-    // The destination paths of the archives and plain copies that the catalog lines naming set
-    // refer to.
+    // The destination paths inside set of the archives and plain copies of every catalog line.
     static QSet<QString> catalogEntries(const Destination& destination, const QString& set,
                                         const QStringList& catalog);
     // Returns how many files were deleted; nothing happens for a destination without local paths.

@@ -5,6 +5,7 @@
 #include "archive/ArchiveSettings.h"
 #include "archive/ArchiveState.h"
 #include "archive/Extractor.h"
+#include "archive/ScratchLeftovers.h"
 #include "core/catalog/CatalogFile.h"
 #include "core/catalog/CatalogLine.h"
 #include "core/catalog/SetLayout.h"
@@ -245,6 +246,8 @@ void MergeRun::run()
         halted(target);
         return;
     }
+    // Scratch archives of a catalog store that was cut off are not part of the set.
+    ScratchLeftovers::removeScratchLeftovers(m_destination, target, lines);
     m_host.setProgress(Page::Merge, int(lines.size()), 0);
     m_controls.selectMergeRange();
     m_host.pump();
@@ -291,6 +294,7 @@ void MergeRun::run()
             halted(later);
             return;
         }
+        ScratchLeftovers::removeScratchLeftovers(m_destination, later, laterLines);
         m_host.setProgress(Page::Merge, int(laterLines.size()), 0);
         for (qsizetype i = 0; i < laterLines.size() && !m_runState.mergeStopRequested; ++i) {
             if (i % 100 == 0) {

@@ -98,6 +98,13 @@ void CrashResumeFixture::expectNothingLeft(const QStringList& extraFolders) cons
         CrashChecks::tmpFiles(QStringList{destinationDir.path(), restoreDir.path()} + extraFolders) +
         CrashChecks::programTmpFiles(program->path());
     EXPECT_TRUE(tmpFiles.isEmpty()) << tmpFiles.join(QLatin1Char('\n')).toStdString();
+    // Scratch archives of killed catalog stores are cleared by the continued run.
+    QStringList scratch;
+    QDirIterator it(destinationDir.path(), {QStringLiteral(".ombrix-*")}, QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        scratch << it.next();
+    EXPECT_TRUE(scratch.isEmpty()) << scratch.join(QLatin1Char('\n')).toStdString();
     const QStringList helpers = CrashChecks::liveHelpers(folders, 0);
     EXPECT_TRUE(helpers.isEmpty()) << helpers.join(QLatin1Char('\n')).toStdString();
 }
