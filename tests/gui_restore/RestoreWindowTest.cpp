@@ -5,6 +5,7 @@
 #include "core/config/IniStore.h"
 #include "core/sources/SourcesFile.h"
 #include "core/util/Clock.h"
+#include "support/RestoreFixture.h"
 #include "support/TempProgramFolder.h"
 #include "ui/dialogs/FileDialogs.h"
 #include "ui/mainwindow/MainWindow.h"
@@ -44,19 +45,11 @@ namespace ombrix::test {
 
 namespace {
 
-using Tree = std::map<QString, QByteArray>;
+using Tree = RestoreFixture::Tree;
 
 Tree treeOf(const QString& folder)
 {
-    Tree tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            tree[QDir(folder).relativeFilePath(path)] = file.readAll();
-    }
-    return tree;
+    return RestoreFixture::treeOf(folder);
 }
 
 } // namespace
