@@ -2,13 +2,13 @@
 #include "core/config/DefaultConfig.h"
 #include "core/config/IniStore.h"
 #include "core/sources/SourcesFile.h"
+#include "support/ScheduledRun.h"
 #include "support/TempProgramFolder.h"
 
 #include <gtest/gtest.h>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -16,35 +16,6 @@ using namespace ombrix;
 using namespace ombrix::test;
 
 namespace {
-
-struct Outcome
-{
-    bool finished = false;
-    int exitCode = -1;
-    QString output;
-};
-
-// The real program, as cron would start it: "-start", no display, the delays shortened.
-Outcome runScheduled(const QString& home)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("OMBRIX_HOME"), home);
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.insert(QStringLiteral("OMBRIX_AUTOSTART_DELAY_MS"), QStringLiteral("0"));
-    env.insert(QStringLiteral("OMBRIX_EXIT_DELAY_MS"), QStringLiteral("0"));
-    process.setProcessEnvironment(env);
-    process.start(QDir(binDir()).filePath(QStringLiteral("ombrix")), {QStringLiteral("-start")});
-    Outcome outcome;
-    outcome.finished = process.waitForFinished(180000);
-    if (!outcome.finished)
-        process.kill();
-    outcome.exitCode = process.exitCode();
-    outcome.output = QString::fromUtf8(process.readAllStandardOutput());
-    return outcome;
-}
 
 QStringList setsIn(const QString& folder)
 {
@@ -71,7 +42,7 @@ TEST(HeadlessRun, ScheduledStartBacksUpAndEndsByItself)
     file.write("first\n");
     file.close();
 
-    const Outcome first = runScheduled(home.path());
+    const ScheduledRun first = ScheduledRun::run(home.path());
     ASSERT_TRUE(first.finished);
     EXPECT_EQ(first.exitCode, 0);
     EXPECT_TRUE(first.output.contains(QString::fromUtf8("Úspěšný konec zálohování")))
@@ -87,8 +58,12 @@ TEST(HeadlessRun, ScheduledStartBacksUpAndEndsByItself)
     QThread::msleep(1100);
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write("second\n");
+    file.flush();
+    // Catalog times have two-second resolution: a change within the same two seconds as the
+    // first run's reading would look unchanged, so the change gets a time well after it.
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(4), QFileDevice::FileModificationTime));
     file.close();
-    const Outcome second = runScheduled(home.path());
+    const ScheduledRun second = ScheduledRun::run(home.path());
     ASSERT_TRUE(second.finished);
     EXPECT_EQ(second.exitCode, 0);
     ASSERT_EQ(setsIn(destination.path()).size(), 2);
@@ -110,7 +85,7 @@ TEST(HeadlessRun, ScheduledRunWithAnUnreachableDestinationEnds)
     }
     ASSERT_TRUE(SourcesFile::write(home.file(SourcesFile::fileName), {scratch.path()}));
 
-    const Outcome outcome = runScheduled(home.path());
+    const ScheduledRun outcome = ScheduledRun::run(home.path());
     ASSERT_TRUE(outcome.finished);
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_TRUE(outcome.output.contains(QString::fromUtf8("Cílová složka není dostupná")))

@@ -4,50 +4,14 @@
 #include "core/config/IniStore.h"
 #include "core/sources/SourcesFile.h"
 #include "support/RestoreFixture.h"
+#include "support/ScheduledRun.h"
 #include "support/TempProgramFolder.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 namespace ombrix::test {
-
-namespace {
-
-struct Outcome
-{
-    bool finished = false;
-    int exitCode = -1;
-};
-
-// The real program as a scheduler starts it: "-start", no display, the delays shortened. A run
-// that does not end within the limit is killed and reported as not finished.
-Outcome runScheduled(const QString& home)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("OMBRIX_HOME"), home);
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.insert(QStringLiteral("OMBRIX_AUTOSTART_DELAY_MS"), QStringLiteral("0"));
-    env.insert(QStringLiteral("OMBRIX_EXIT_DELAY_MS"), QStringLiteral("0"));
-    process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QDir(binDir()).filePath(QStringLiteral("ombrix")), {QStringLiteral("-start")});
-    Outcome outcome;
-    outcome.finished = process.waitForFinished(180000);
-    if (!outcome.finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    outcome.exitCode = process.exitCode();
-    return outcome;
-}
-
-} // namespace
 
 // A chain made with the real 7za whose merge of sets 1..2 was interrupted.
 class MergeContinuationTest : public RestoreFixture
@@ -69,7 +33,7 @@ TEST_F(MergeContinuationTest, ScheduledStartContinuesTheMergeAndEnds)
     config->writeString(ConfigKeys::SUM_FROM, SetName::withoutPrefix(sets[1]));
     config->writeString(ConfigKeys::SUM_TO, SetName::withoutPrefix(sets[2]));
 
-    const Outcome outcome = runScheduled(program->path());
+    const ScheduledRun outcome = ScheduledRun::run(program->path());
     ASSERT_TRUE(outcome.finished);
     EXPECT_EQ(outcome.exitCode, 0);
     // The merge ran instead of a backup: no new set, sets 1 merged into 2.
@@ -96,7 +60,7 @@ TEST(MergeContinuation, ConfigWithoutSumDoneRunsTheBackupAndEnds)
     file.write("content");
     file.close();
 
-    const Outcome outcome = runScheduled(home.path());
+    const ScheduledRun outcome = ScheduledRun::run(home.path());
     ASSERT_TRUE(outcome.finished) << "the scheduled run did not end";
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(config.readInt(ConfigKeys::SUM_DONE, -1), 1);
