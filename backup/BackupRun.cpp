@@ -274,6 +274,9 @@ bool BackupRun::compareWithPrevious()
     QFile::remove(localCatalog());
     if (!previous.ok)
         return true;
+    // A run killed while it completed the last set (storing its log, say) can have left a scratch
+    // archive there.
+    ScratchLeftovers::removeScratchLeftovers(destination(), last, previous.lines);
 
     const CatalogOrder order;
     ChangeAnalysis analysis(m_host, order);
