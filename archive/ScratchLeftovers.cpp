@@ -30,7 +30,7 @@ QSet<QString> ScratchLeftovers::catalogEntries(const Destination& destination, c
 }
 
 int ScratchLeftovers::removeScratchLeftovers(const Destination& destination, const QString& set,
-                                             const QStringList& catalog)
+                                             const QStringList& catalog, Depth depth)
 {
     const QString setFolder = destination.localPath(set);
     if (set.isEmpty() || setFolder.isEmpty() || !QFileInfo(setFolder).isDir())
@@ -39,7 +39,7 @@ int ScratchLeftovers::removeScratchLeftovers(const Destination& destination, con
     bool keepKnown = false;
     int removed = 0;
     QDirIterator it(setFolder, {QStringLiteral(".ombrix-*")}, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
+                    depth == Depth::WholeSet ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
     while (it.hasNext()) {
         const QString path = QDir::cleanPath(it.next());
         if (it.fileInfo().isSymLink())

@@ -21,9 +21,14 @@ class ScratchLeftovers
     // The destination paths inside set of the archives and plain copies of every catalog line.
     static QSet<QString> catalogEntries(const Destination& destination, const QString& set,
                                         const QStringList& catalog);
+    enum class Depth
+    {
+        SetRoot,  // the set folder itself, where the side archives (catalog, log, ...) are stored
+        WholeSet, // every folder of the set, where the files' archives are stored
+    };
     // Returns how many files were deleted; nothing happens for a destination without local paths.
     static int removeScratchLeftovers(const Destination& destination, const QString& set,
-                                      const QStringList& catalog);
+                                      const QStringList& catalog, Depth depth = Depth::WholeSet);
 };
 
 } // namespace ombrix

@@ -32,14 +32,22 @@ int deleteTemporaryFiles(const QString& folder)
         if (QFile::remove(entry.absoluteFilePath()))
             ++deleted;
     }
-    // The staging folders of extractions into this folder that a killed run left behind.
-    const QFileInfoList staging = QDir(folder).entryInfoList({QStringLiteral(".ombrix-extract-*")},
-                                                             QDir::Dirs | QDir::Hidden | QDir::NoSymLinks);
+    return deleted + removeExtractionStaging(folder);
+}
+
+int removeExtractionStaging(const QString& folder)
+{
+    if (folder.isEmpty())
+        return 0;
+    int removed = 0;
+    const QFileInfoList staging =
+        QDir(folder).entryInfoList({QStringLiteral(".ombrix-extract-*")},
+                                   QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QFileInfo& entry : staging) {
         if (QDir(entry.absoluteFilePath()).removeRecursively())
-            ++deleted;
+            ++removed;
     }
-    return deleted;
+    return removed;
 }
 
 } // namespace ombrix

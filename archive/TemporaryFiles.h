@@ -11,5 +11,8 @@ namespace ombrix {
 int deleteTemporaryFiles();
 // The same for another folder (tests, callers that keep work files elsewhere).
 int deleteTemporaryFiles(const QString& folder);
+// Removes the staging folders ".ombrix-extract-*" that extractions cut off by a crash left
+// directly in folder (the extractor makes them beside the file it writes). Returns how many.
+int removeExtractionStaging(const QString& folder);
 
 } // namespace ombrix

@@ -275,8 +275,10 @@ bool BackupRun::compareWithPrevious()
     if (!previous.ok)
         return true;
     // A run killed while it completed the last set (storing its log, say) can have left a scratch
-    // archive there.
-    ScratchLeftovers::removeScratchLeftovers(destination(), last, previous.lines);
+    // archive beside the side archives. Only the set folder itself is looked at: a walk of the
+    // whole set on every run would cost more than the rare leftover.
+    ScratchLeftovers::removeScratchLeftovers(destination(), last, previous.lines,
+                                             ScratchLeftovers::Depth::SetRoot);
 
     const CatalogOrder order;
     ChangeAnalysis analysis(m_host, order);

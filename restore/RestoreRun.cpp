@@ -4,6 +4,7 @@
 #include "archive/ArchiveSettings.h"
 #include "archive/ArchiveState.h"
 #include "archive/Extractor.h"
+#include "archive/TemporaryFiles.h"
 #include "core/catalog/CatalogFile.h"
 #include "core/catalog/CatalogLine.h"
 #include "core/catalog/SetLayout.h"
@@ -40,19 +41,6 @@ const QString unsafePathLog = QStringLiteral("not restored, invalid path: ");
 QString text(const char* czechText)
 {
     return getLang(QString::fromUtf8(czechText));
-}
-
-// An extraction cut off by a crash leaves its staging folder (".ombrix-extract-*", made by the
-// extractor beside the file it writes) in the restored folder. A continued run repeats the line
-// it was at and the next one, and clears such leftovers in their folders first.
-void removeStagingLeftovers(const QString& folder)
-{
-    const QDir dir(folder);
-    const QStringList stale =
-        dir.entryList({QStringLiteral(".ombrix-extract-*")},
-                      QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
-    for (const QString& name : stale)
-        QDir(dir.filePath(name)).removeRecursively();
 }
 
 } // namespace
@@ -154,7 +142,7 @@ void RestoreRun::run()
                 return;
             }
             if (m_mode == Mode::pokracovat && i <= start + 1)
-                removeStagingLeftovers(target);
+                removeExtractionStaging(target);
             extractor.dearchivovat(lineSet, path, target, catalogField(line, CatalogLine::PlainCopy));
         }
         m_config.writeInt(ConfigKeys::RECOVERY_ARCHIV_INDEX, i);

@@ -85,3 +85,18 @@ TEST(ScratchLeftovers, MissingSetOrEmptyNameDoesNothing)
     EXPECT_EQ(ScratchLeftovers::removeScratchLeftovers(destination, set, {}), 0);
     EXPECT_TRUE(QFileInfo::exists(destinationDir.path() + QStringLiteral("/.ombrix-Ab12Cd.7z")));
 }
+
+TEST(ScratchLeftovers, SetRootLeavesTheSubfoldersAlone)
+{
+    QTemporaryDir destinationDir;
+    FolderDestination destination(destinationDir.path());
+    const QString setFolder = destinationDir.path() + QLatin1Char('/') + set;
+    const QString atRoot = setFolder + QStringLiteral("/.ombrix-Ab12Cd.7z");
+    const QString below = setFolder + QStringLiteral("/home/.ombrix-Ef34Gh.7z");
+    writeFile(atRoot);
+    writeFile(below);
+    EXPECT_EQ(
+        ScratchLeftovers::removeScratchLeftovers(destination, set, {}, ScratchLeftovers::Depth::SetRoot), 1);
+    EXPECT_FALSE(QFileInfo::exists(atRoot));
+    EXPECT_TRUE(QFileInfo::exists(below));
+}
