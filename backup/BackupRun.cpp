@@ -279,6 +279,12 @@ bool BackupRun::compareWithPrevious()
     // whole set on every run would cost more than the rare leftover.
     ScratchLeftovers::removeScratchLeftovers(destination(), last, previous.lines,
                                              ScratchLeftovers::Depth::SetRoot);
+    // Such a run had recorded the set as complete before it stored the set's source list and
+    // settings; they are stored now, so the set does not stay incomplete for good.
+    for (const QString& side : {SourcesFile::fileName, SetLayout::configFile.toString()}) {
+        if (!ArchiveSetChecks::testarchiv(destination(), last, side, QStringLiteral("0")))
+            archiveSideFile(side, last);
+    }
 
     const CatalogOrder order;
     ChangeAnalysis analysis(m_host, order);
@@ -590,9 +596,11 @@ void BackupRun::commonEnd()
 // ---------------------------------------------------------------------------------------------
 // Helpers
 
-bool BackupRun::archiveSideFile(const QString& name)
+bool BackupRun::archiveSideFile(const QString& name, const QString& set)
 {
     ArchiveSettings settings = archiveSettings();
+    if (!set.isEmpty())
+        settings.targetArchiveName = set;
     Archiver archiver(destination(), m_runner, m_host, &m_runLog, settings);
     return archiver.archivovat(name, QStringLiteral("0"));
 }

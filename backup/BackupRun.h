@@ -85,7 +85,8 @@ class BackupRun
     void endNothingChanged();
     void endStoppedBeforeCatalog();
 
-    bool archiveSideFile(const QString& name);
+    // Stores a program-folder file into the set being made, or into set when one is given.
+    bool archiveSideFile(const QString& name, const QString& set = QString());
     bool archiveLocalCatalog();
     void removeWorkFiles();
     void runUserProgram(const QString& commandText, bool wait);
