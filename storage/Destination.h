@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <QString>
 #include <QStringList>
 
@@ -73,6 +74,31 @@ class Destination
     // Forgets whatever the destination remembers about its contents, so the next question sees
     // the destination afresh. Destinations without caches do nothing.
     virtual void clearCaches() {}
+
+    // Moves a file or a folder to another path of the destination; the target's folder must
+    // exist and nothing may be at the target. True when it was moved.
+    virtual bool renameEntry(const QString& /*fromRelPath*/, const QString& /*toRelPath*/) { return false; }
+    // Removes a folder with everything below it (a whole set). The destination root itself is
+    // never removed. pump, when set, is called while the removal runs. True when nothing is left.
+    virtual bool removeTree(const QString& /*relPath*/, const std::function<void()>& /*pump*/)
+    {
+        return false;
+    }
+    // The folders below relPath as relative paths (relPath + "/" + name), each folder's own
+    // subfolders right after it when recursive is set. Names are as the destination stores them:
+    // on FTP the names below a set folder are the server's encoded names.
+    virtual QStringList listFolders(const QString& /*relPath*/, bool /*recursive*/) { return {}; }
+    // Total bytes of the files below relPath. stopRequested, when set, is asked between entries
+    // (and may let the window catch up); once it answers true the walk ends and the result is 0.
+    virtual double treeSize(const QString& /*relPath*/, const std::function<bool()>& /*stopRequested*/)
+    {
+        return 0;
+    }
+    // Whether the destination still answers (a NOOP on FTP). Destinations without a connection
+    // always answer.
+    virtual bool keepAlive() { return true; }
+    // Opens a lost connection again with the same values; destinations without one do nothing.
+    virtual void reconnect() {}
 };
 
 } // namespace ombrix

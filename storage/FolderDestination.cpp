@@ -2,6 +2,7 @@
 
 #include "platform/ProgramFolder.h"
 #include "storage/local/LocalPaths.h"
+#include "storage/local/LocalTree.h"
 
 #include <filesystem>
 #include <QDateTime>
@@ -160,6 +161,62 @@ QStringList FolderDestination::listSetFolders()
     }
     sets.sort();
     return sets;
+}
+
+bool FolderDestination::renameEntry(const QString& fromRelPath, const QString& toRelPath)
+{
+    const QString from = localPath(fromRelPath);
+    const QString to = localPath(toRelPath);
+    if (fromRelPath.isEmpty() || toRelPath.isEmpty() || from.isEmpty() || to.isEmpty())
+        return false;
+    const QFileInfo target(to);
+    if (target.exists() || target.isSymLink())
+        return false;
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(QFile::encodeName(from).toStdString()),
+                            std::filesystem::path(QFile::encodeName(to).toStdString()), error);
+    return !error;
+}
+
+bool FolderDestination::removeTree(const QString& relPath, const std::function<void()>& pump)
+{
+    const QString path = localPath(relPath);
+    if (relPath.isEmpty() || path.isEmpty())
+        return false;
+    const storage::RemoveResult result = storage::odstran_dir(path, pump);
+    return result == storage::RemoveResult::Removed || result == storage::RemoveResult::Missing;
+}
+
+QStringList FolderDestination::listFolders(const QString& relPath, bool recursive)
+{
+    const QString path = localPath(relPath);
+    if (path.isEmpty())
+        return {};
+    QStringList found;
+    storage::listLocalDirs(path, recursive, found);
+    // listLocalDirs gives path + "/" + name below the folder asked; the caller wants them
+    // relative to the destination root.
+    const QString prefix = path + QLatin1Char('/');
+    const QString relPrefix = relPath.isEmpty() ? QString() : relPath + QLatin1Char('/');
+    QStringList folders;
+    for (const QString& folder : found) {
+        if (folder.startsWith(prefix))
+            folders.append(relPrefix + folder.mid(prefix.size()));
+    }
+    return folders;
+}
+
+double FolderDestination::treeSize(const QString& relPath, const std::function<bool()>& stopRequested)
+{
+    const QString path = localPath(relPath);
+    if (path.isEmpty())
+        return 0;
+    RunState state;
+    const quint64 size = storage::SizeDir(path, true, state, [&] {
+        if (stopRequested && stopRequested())
+            state.stopRequested = true;
+    });
+    return state.stopRequested ? 0 : double(size);
 }
 
 } // namespace ombrix

@@ -27,6 +27,10 @@ class FolderDestination : public Destination
     TransferResult storeFile(const QString& localFile, const QString& relPath) override;
     TransferResult fetchFile(const QString& relPath, const QString& localFile) override;
     QStringList listSetFolders() override;
+    bool renameEntry(const QString& fromRelPath, const QString& toRelPath) override;
+    bool removeTree(const QString& relPath, const std::function<void()>& pump) override;
+    QStringList listFolders(const QString& relPath, bool recursive) override;
+    double treeSize(const QString& relPath, const std::function<bool()>& stopRequested) override;
 
   private:
     QString m_root;
