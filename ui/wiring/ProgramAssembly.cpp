@@ -6,6 +6,7 @@
 #include "ui/mainwindow/RunController.h"
 #include "ui/wiring/BackupWiring.h"
 #include "ui/wiring/MergeWiring.h"
+#include "ui/wiring/NotifyWiring.h"
 #include "ui/wiring/RestoreWiring.h"
 #include "ui/wiring/WindowBackupControls.h"
 
@@ -33,16 +34,27 @@ ProgramAssembly::ProgramAssembly(app::RunMode mode)
         if (m_backup)
             m_backup->readinessCheck();
     };
+    // The self-update: a waiting update is installed first thing at start, and the first showing
+    // of the window starts the update check.
+    hooks.installPendingUpdate = [this] { return m_notify && m_notify->installPendingUpdate(); };
+    hooks.startUpdateCheck = [this] {
+        if (m_notify)
+            m_notify->startUpdateCheck();
+    };
     LanguageHooks::install(hooks);
     m_shell = std::make_unique<ProgramShell>(mode, std::move(hooks));
     m_backup = std::make_unique<BackupWiring>(*m_shell);
     m_restore = std::make_unique<RestoreWiring>(*m_shell, *m_backup);
     m_merge = std::make_unique<MergeWiring>(*m_shell, *m_backup);
+    m_notify = std::make_unique<NotifyWiring>(*m_shell);
 
     WindowBackupControls::RunHooks runHooks;
     runHooks.resumeRestoreAtStart = [this] { m_restore->resumeRestoreAtStart(); };
     runHooks.resumeMergeAtStart = [this] { m_merge->resumeMergeAtStart(); };
     runHooks.fixedArchiveCount = [this](int count) { m_merge->fixuj_pocet_archivu(count); };
+    runHooks.emailSend = [this](const QString& subject, const QString& text, const QString& attachment) {
+        m_notify->email_send(subject, text, attachment);
+    };
     m_backup->controls().setRunHooks(std::move(runHooks));
     QObject::connect(m_shell->controller(), &RunController::continueMergeRequested, m_merge.get(),
                      &MergeWiring::continueUnfinishedMerge);
@@ -56,6 +68,7 @@ ProgramAssembly::ProgramAssembly(app::RunMode mode)
 ProgramAssembly::~ProgramAssembly()
 {
     // The wiring refers to the window; it goes first.
+    m_notify.reset();
     m_merge.reset();
     m_restore.reset();
     m_backup.reset();

@@ -8,6 +8,7 @@ namespace ombrix::ui {
 
 class BackupWiring;
 class MergeWiring;
+class NotifyWiring;
 class ProgramShell;
 class RestoreWiring;
 
@@ -31,12 +32,14 @@ class ProgramAssembly
     BackupWiring& backup() { return *m_backup; }
     RestoreWiring& restore() { return *m_restore; }
     MergeWiring& merge() { return *m_merge; }
+    NotifyWiring& notify() { return *m_notify; }
 
   private:
     std::unique_ptr<ProgramShell> m_shell;
     std::unique_ptr<BackupWiring> m_backup;
     std::unique_ptr<RestoreWiring> m_restore;
     std::unique_ptr<MergeWiring> m_merge;
+    std::unique_ptr<NotifyWiring> m_notify;
 };
 
 } // namespace ombrix::ui

@@ -259,6 +259,12 @@ void WindowBackupControls::fixuj_pocet_archivu(int count)
         m_runHooks.fixedArchiveCount(count);
 }
 
+void WindowBackupControls::email_send(const QString& subject, const QString& text, const QString& attachment)
+{
+    if (m_runHooks.emailSend)
+        m_runHooks.emailSend(subject, text, attachment);
+}
+
 void WindowBackupControls::resumeRestoreAtStart()
 {
     if (m_runHooks.resumeRestoreAtStart)

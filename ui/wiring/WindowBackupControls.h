@@ -36,12 +36,14 @@ class WindowBackupControls : public BackupControls, public ReadinessControls
     // window (a window nobody can close must not stop the program); tests replace it.
     void setModalShower(std::function<void(LogViewer&)> shower) { m_showModal = std::move(shower); }
     // The restore and merge wiring take over the start-up checks of their runs and the fixed
-    // archive count a completed backup asks for; an empty hook does nothing.
+    // archive count a completed backup asks for, the notify wiring the report e-mail; an empty
+    // hook does nothing.
     struct RunHooks
     {
         std::function<void()> resumeRestoreAtStart;
         std::function<void()> resumeMergeAtStart;
         std::function<void(int count)> fixedArchiveCount;
+        std::function<void(const QString& subject, const QString& text, const QString& attachment)> emailSend;
     };
     void setRunHooks(RunHooks hooks) { m_runHooks = std::move(hooks); }
     // restoreListLoaded: the restore page has listed the sets since the last readiness pass or
@@ -83,6 +85,7 @@ class WindowBackupControls : public BackupControls, public ReadinessControls
     void showLogModal() override;
     void clearRestoreListLoaded() override { m_restoreListLoaded = false; }
     void fixuj_pocet_archivu(int count) override;
+    void email_send(const QString& subject, const QString& text, const QString& attachment) override;
 
     // ReadinessControls
     void showStoredSettings(const StoredSettings& settings) override;
