@@ -28,7 +28,7 @@ QString systemLanguageCode()
 
 QString languageFolder()
 {
-    return Translator::findLangFolder({programFolder(), executableFolder()});
+    return Translator::findLangFolder(languageSearchFolders(programFolder(), executableFolder()));
 }
 
 } // namespace ombrix::platform

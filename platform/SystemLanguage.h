@@ -9,7 +9,8 @@ namespace ombrix::platform {
 QString systemLanguageName();
 // The program's code for that language ("CZ", "EN", ...); empty for a language it does not know.
 QString systemLanguageCode();
-// The folder of the language files: "lang" in the program folder, else beside the executable.
+// The folder of the language files: "lang" in the program folder, else beside the executable,
+// else in ../share/ombrix relative to the executable's folder (languageSearchFolders).
 QString languageFolder();
 
 } // namespace ombrix::platform

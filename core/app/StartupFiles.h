@@ -21,7 +21,8 @@ class StartupFiles
     int removeTempFiles() const;
     // Creates an empty sources.txt when there is none; false when it cannot be written.
     bool ensureSourceList() const;
-    // Writes the default config.ini when there is none; false when it cannot be written.
+    // Writes the default config.ini (mode 0600: it will hold the scrambled passwords) when there
+    // is none; false when it cannot be written.
     bool ensureConfig() const;
 
     QString file(const QString& name) const;

@@ -64,6 +64,10 @@ inline constexpr ConfigKey AUTOUPDATE{OPTIONS, QLatin1StringView("AUTOUPDATE")};
 inline constexpr ConfigKey FTP_BINARY{OPTIONS, QLatin1StringView("FTP_BINARY")};
 inline constexpr ConfigKey FTP_PASSIVE{OPTIONS, QLatin1StringView("FTP_PASSIVE")};
 inline constexpr ConfigKey INTERNAL_COPY{OPTIONS, QLatin1StringView("INTERNAL_COPY")};
+// The backup schedule (BackupSchedule): read with defaults, not part of a fresh config.ini.
+inline constexpr ConfigKey SCHEDULE{OPTIONS, QLatin1StringView("SCHEDULE")};
+inline constexpr ConfigKey SCHEDULE_TIME{OPTIONS, QLatin1StringView("SCHEDULE_TIME")};
+inline constexpr ConfigKey SCHEDULE_DAY{OPTIONS, QLatin1StringView("SCHEDULE_DAY")};
 
 // [OPTIONS_EMAIL]: the report mail.
 inline constexpr ConfigKey EMAIL_FROM_ADRESS{OPTIONS_EMAIL, QLatin1StringView("EMAIL_FROM_ADRESS")};

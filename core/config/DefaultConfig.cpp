@@ -93,7 +93,8 @@ bool writeDefaultConfigIfMissing(const QString& folder)
     const QFileInfo info(path);
     if (info.exists() || info.isSymLink())
         return info.isFile();
-    return TextFile::writeAtomically(path, defaultConfigBytes());
+    // Created for its owner only: the passwords stored in it later are scrambled, not encrypted.
+    return TextFile::writeAtomically(path, defaultConfigBytes(), TextFile::Access::OwnerOnly);
 }
 
 } // namespace ombrix

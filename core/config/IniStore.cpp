@@ -374,7 +374,8 @@ bool IniStore::write(const QString& sectionName, const QString& keyName, const Q
     }
     if (!changed)
         return true;
-    if (!TextFile::writeAtomically(m_path, serialize(file))) {
+    // config.ini holds the scrambled passwords: only its owner may read it, also after a rewrite.
+    if (!TextFile::writeAtomically(m_path, serialize(file), TextFile::Access::OwnerOnly)) {
         fail();
         return false;
     }

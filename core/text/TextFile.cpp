@@ -23,8 +23,7 @@ QString decode(const QByteArray& bytes)
     return QString::fromLocal8Bit(bytes);
 }
 
-template <typename Encode>
-QByteArray joinCrLf(const QStringList& lines, Encode encode)
+template <typename Encode> QByteArray joinCrLf(const QStringList& lines, Encode encode)
 {
     QByteArray out;
     for (const QString& line : lines) {
@@ -72,11 +71,17 @@ QByteArray encodeLocal8Bit(const QStringList& lines)
     return joinCrLf(lines, [](const QString& l) { return l.toLocal8Bit(); });
 }
 
-bool writeAtomically(const QString& path, const QByteArray& bytes)
+bool writeAtomically(const QString& path, const QByteArray& bytes, Access access)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    // On an open save file this changes the temporary file, which the commit renames into place.
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (access == Access::OwnerOnly && !file.setPermissions(ownerOnly)) {
+        file.cancelWriting();
+        return false;
+    }
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;

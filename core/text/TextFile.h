@@ -14,8 +14,8 @@ inline constexpr qint64 maxReadBytes = qint64(2) * 1024 * 1024 * 1024 - 1;
 
 struct ReadResult
 {
-    bool ok = false;         // the file existed and could be read
-    QStringList lines;       // without line ends; a final empty line after the last CR LF is dropped
+    bool ok = false;   // the file existed and could be read
+    QStringList lines; // without line ends; a final empty line after the last CR LF is dropped
 };
 
 // Decodes a file: UTF-8 or UTF-16 (LE/BE) when it starts with a byte-order mark, otherwise the
@@ -29,9 +29,21 @@ QByteArray encodeUtf8Bom(const QStringList& lines);
 // The locale's 8-bit encoding without a mark, every line followed by CR LF.
 QByteArray encodeLocal8Bit(const QStringList& lines);
 
+// Who may read a file once it is written.
+enum class Access
+{
+    // A new file gets what the umask allows; a replaced file keeps the permissions it had.
+    Keep,
+    // Only its owner may read and write it (0600), whatever it had before: for files holding
+    // passwords, which scrambling does not protect.
+    OwnerOnly,
+};
+
 // Replaces the file whole: the bytes go to a temporary file beside it, are flushed to disk and
 // renamed over the old file, so a crash leaves the old or the new content, never a torn file.
-bool writeAtomically(const QString& path, const QByteArray& bytes);
+// The temporary file has its final permissions before the first byte goes in, so the content is
+// never readable by anyone the access does not allow, not even for a moment.
+bool writeAtomically(const QString& path, const QByteArray& bytes, Access access = Access::Keep);
 
 } // namespace TextFile
 } // namespace ombrix
