@@ -1,6 +1,8 @@
+#include "core/app/CommandLineHelp.h"
 #include "core/app/RunMode.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
+#include "ui/mainwindow/ProgramShell.h"
 #include "ui/wiring/ProgramAssembly.h"
 
 #include <QApplication>
@@ -9,6 +11,9 @@ using namespace ombrix;
 
 int main(int argc, char** argv)
 {
+    if (app::CommandLineHelp::printIfRequested(argc, argv))
+        return 0;
+
     // A scheduled run from cron or a systemd timer has no display: Qt's offscreen platform lets
     // the whole program run there unchanged.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -25,7 +30,7 @@ int main(int argc, char** argv)
 
     ui::ProgramAssembly program(app::runModeFromArguments(QApplication::arguments()));
     if (!program.start())
-        return 0;
+        return program.shell().startExitCode();
     application.exec();
     return 0;
 }

@@ -152,9 +152,9 @@ bool Archiver::copyInPlace(const QString& source, const QString& target)
     const QString scratch = scratchName(targetInfo.absolutePath(), QString());
     if (scratch.isEmpty())
         return false;
-    const bool copied =
-        CopyFileExternal(QFileInfo(source).absoluteFilePath(), scratch, m_settings.internalCopy,
-                         m_runner.runState(), [this] { m_runner.pump(); });
+    const bool copied = CopyFileExternal(
+        QFileInfo(source).absoluteFilePath(), scratch, m_settings.internalCopy, m_runner.runState(),
+        [this] { m_runner.pump(); }, [this](const QString& text) { m_host.ask(AskKind::Error, text); });
     const bool result =
         copied && QFileInfo(scratch).size() == QFileInfo(source).size() && renameOver(scratch, target);
     QFile::remove(scratch);

@@ -54,8 +54,10 @@ QString Extractor::unpackInto(const QString& source, bool plainCopy, const QStri
     if (plainCopy) {
         // A short name in the private folder: the copier's own work file beside it must fit too.
         const QString copy = folder + QStringLiteral("/copy");
-        const bool copied = CopyFileExternal(source, copy, m_settings.internalCopy, m_runner.runState(),
-                                             [this] { m_runner.pump(); });
+        const auto startFailed = [this](const QString& text) { m_host.ask(AskKind::Error, text); };
+        const bool copied = CopyFileExternal(
+            source, copy, m_settings.internalCopy, m_runner.runState(), [this] { m_runner.pump(); },
+            startFailed);
         return copied && QFileInfo(copy).size() == QFileInfo(source).size() ? copy : QString();
     }
     const QString password = m_state.archiveEncrypted ? m_settings.archivePassword : QString();

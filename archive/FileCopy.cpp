@@ -27,7 +27,8 @@ bool copyInternally(const QString& source, const QString& destination)
 } // namespace
 
 bool CopyFileExternal(const QString& source_file, const QString& destination_file, bool internalCopy,
-                      RunState& state, const std::function<void()>& pump)
+                      RunState& state, const std::function<void()>& pump,
+                      const std::function<void(const QString& systemText)>& startFailed)
 {
     if (internalCopy) {
         copyInternally(source_file, destination_file);
@@ -36,7 +37,9 @@ bool CopyFileExternal(const QString& source_file, const QString& destination_fil
         request.program = platform::siblingProgram(QStringLiteral("ombrixcopy"));
         request.arguments = {source_file, destination_file};
         request.hidden = true;
-        platform::ShellExecAndWait(request, state, pump);
+        const platform::ChildResult result = platform::ShellExecAndWait(request, state, pump);
+        if (!result.started && startFailed)
+            startFailed(result.errorText);
     }
     const bool exists = QFileInfo(destination_file).isFile();
     const QString leftover = destination_file + QStringLiteral(".tmp");

@@ -3,11 +3,13 @@
 #include "core/lang/Translator.h"
 #include "core/text/TextFile.h"
 
+#include <algorithm>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <utility>
 
 namespace ombrix {
 
@@ -62,6 +64,70 @@ QString literalText(const QString& line, qsizetype start)
     return line.mid(start, end - start);
 }
 
+// The string literal that starts at `from` of line `index`, after blanks (or, when only blanks
+// follow there, at the start of the next line: the formatter moved it), joined with the literals
+// that continue it at the starts of the following lines. False when no literal starts there.
+bool readLiteral(const QStringList& lines, qsizetype index, qsizetype from, QString* text)
+{
+    from = skipBlanks(lines.at(index), from);
+    qsizetype start = literalStart(lines.at(index), from);
+    if (start < 0 && from == lines.at(index).size() && index + 1 < lines.size()) {
+        ++index;
+        start = literalStart(lines.at(index), skipBlanks(lines.at(index), 0));
+    }
+    if (start < 0)
+        return false;
+
+    QString found = literalText(lines.at(index), start);
+    qsizetype end = start + found.size(); // where this line's part stopped
+    // A literal closed by the line's last character and continued by a literal on the next line.
+    while (end == lines.at(index).size() - 1 && lines.at(index).endsWith(u'"') && index + 1 < lines.size()) {
+        const QString& next = lines.at(index + 1);
+        const qsizetype first = skipBlanks(next, 0);
+        if (first >= next.size() || next.at(first) != u'"')
+            break;
+        ++index;
+        const QString part = literalText(next, first + 1);
+        found += part;
+        end = first + 1 + part.size();
+    }
+    *text = found;
+    return true;
+}
+
+bool isNameStart(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+}
+
+bool isNamePart(QChar c)
+{
+    return isNameStart(c) || (c >= u'0' && c <= u'9');
+}
+
+// The plain name an argument starts with at `from` ("ns::name" gives "name"); empty when there is
+// none, or when the name is called ("name(").
+QString nameAt(const QString& line, qsizetype from)
+{
+    qsizetype i = from;
+    QString last;
+    for (;;) {
+        if (i >= line.size() || !isNameStart(line.at(i)))
+            return {};
+        const qsizetype begin = i;
+        while (i < line.size() && isNamePart(line.at(i)))
+            ++i;
+        last = line.mid(begin, i - begin);
+        if (QStringView(line).mid(i, 2) != u"::")
+            break;
+        i += 2;
+    }
+    i = skipBlanks(line, i);
+    if (i < line.size() && line.at(i) == u'(')
+        return {};
+    return last;
+}
+
 } // namespace
 
 QStringList LanguageCheck::sourceFolders()
@@ -100,7 +166,7 @@ QStringList LanguageCheck::lookupWrappers(const QStringList& lines)
 }
 
 bool LanguageCheck::sourceText(const QStringList& lines, qsizetype index, QString* text,
-                               const QStringList& wrappers)
+                               const QStringList& wrappers, const QHash<QString, QString>& constants)
 {
     const QString& line = lines.at(index);
     // The name without its parenthesis, so that this line is not taken for a call itself.
@@ -126,41 +192,49 @@ bool LanguageCheck::sourceText(const QStringList& lines, qsizetype index, QStrin
     }
     if (after < 0)
         return false;
-    after = skipBlanks(line, after);
-    qsizetype start = literalStart(line, after);
-    if (start < 0 && after == line.size() && index + 1 < lines.size()) {
-        // The formatter moved the argument to the next line.
-        ++index;
-        start = literalStart(lines.at(index), skipBlanks(lines.at(index), 0));
-    }
-    if (start < 0)
-        return false;
-
-    QString found = literalText(lines.at(index), start);
-    qsizetype end = start + found.size(); // where this line's part stopped
-    // A literal closed by the line's last character and continued by a literal on the next line.
-    while (end == lines.at(index).size() - 1 && lines.at(index).endsWith(u'"') && index + 1 < lines.size()) {
-        const QString& next = lines.at(index + 1);
-        const qsizetype first = skipBlanks(next, 0);
-        if (first >= next.size() || next.at(first) != u'"')
-            break;
-        ++index;
-        const QString part = literalText(next, first + 1);
-        found += part;
-        end = first + 1 + part.size();
+    QString found;
+    if (!readLiteral(lines, index, after, &found)) {
+        // A named text constant instead of the literal.
+        const auto constant = constants.constFind(nameAt(line, skipBlanks(line, after)));
+        if (constant == constants.constEnd())
+            return false;
+        found = constant.value();
     }
     if (text)
         *text = found;
     return true;
 }
 
-QStringList LanguageCheck::sourceTexts(const QStringList& lines)
+QHash<QString, QString> LanguageCheck::textConstants(const QStringList& lines)
 {
+    // "[static|inline] const|constexpr [const] Type[*] [const] name =", the value after it.
+    static const QRegularExpression definition(
+        QStringLiteral(R"(^\s*(?:static\s+|inline\s+)*(?:constexpr|const)\s+(?:const\s+)?[\w:<>]+)"
+                       R"((?:\s+|\s*\*\s*(?:const\s+)?)(\w+)\s*=(?!=))"));
+    QHash<QString, QString> constants;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch match = definition.match(lines.at(i));
+        if (!match.hasMatch() || constants.contains(match.captured(1)))
+            continue;
+        QString text;
+        if (readLiteral(lines, i, match.capturedEnd(0), &text))
+            constants.insert(match.captured(1), text);
+    }
+    return constants;
+}
+
+QStringList LanguageCheck::sourceTexts(const QStringList& lines,
+                                       const QHash<QString, QString>& sharedConstants)
+{
+    QHash<QString, QString> constants = sharedConstants;
+    const QHash<QString, QString> own = textConstants(lines);
+    for (auto it = own.cbegin(); it != own.cend(); ++it)
+        constants.insert(it.key(), it.value());
     QStringList texts;
     const QStringList wrappers = lookupWrappers(lines);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QString text;
-        if (sourceText(lines, i, &text, wrappers))
+        if (sourceText(lines, i, &text, wrappers, constants))
             texts.append(text);
     }
     return texts;
@@ -186,12 +260,29 @@ QStringList LanguageCheck::sourceFiles(const QString& root)
 
 QStringList LanguageCheck::sourceTextsOfTree(const QString& root)
 {
-    QStringList texts;
+    QList<QStringList> contents;
+    QHash<QString, QString> shared;
+    QSet<QString> ambiguous;
     for (const QString& file : sourceFiles(root)) {
         const TextFile::ReadResult read = TextFile::readLines(file);
-        if (read.ok)
-            texts.append(sourceTexts(read.lines));
+        contents.append(read.ok ? read.lines : QStringList());
+        if (!read.ok || !file.endsWith(QLatin1String(".h")))
+            continue;
+        const QHash<QString, QString> constants = textConstants(read.lines);
+        for (auto it = constants.cbegin(); it != constants.cend(); ++it) {
+            const auto known = shared.constFind(it.key());
+            if (known != shared.constEnd() && known.value() != it.value())
+                ambiguous.insert(it.key());
+            else
+                shared.insert(it.key(), it.value());
+        }
     }
+    for (const QString& name : std::as_const(ambiguous))
+        shared.remove(name);
+
+    QStringList texts;
+    for (const QStringList& lines : std::as_const(contents))
+        texts.append(sourceTexts(lines, shared));
     return texts;
 }
 
@@ -227,7 +318,14 @@ bool LanguageCheck::run(const QString& workingFolder, const QString& programFold
     const QString langFile =
         QStringLiteral("lang/") + Translator::masterCode.toLower() + QStringLiteral(".txt");
     const QStringList master = TextFile::readLines(QDir(workingFolder).filePath(langFile)).lines;
-    const QStringList used = captions + sourceTextsOfTree(workingFolder);
+    // A text without a letter ("....", "0%") reads the same in every language: it is not added
+    // to the list, though a line the list already has for it counts as used.
+    QStringList used;
+    for (const QString& text : captions + sourceTextsOfTree(workingFolder)) {
+        const bool hasLetter = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isLetter(); });
+        if (hasLetter || master.contains(text, Qt::CaseInsensitive))
+            used << text;
+    }
     const QStringList marked = mark(master, used);
 
     const QString target = QDir(programFolder).filePath(langFile);

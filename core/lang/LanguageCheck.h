@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -27,14 +28,27 @@ class LanguageCheck
     // line without its last character. Two formatter habits are followed: a line that ends right
     // after the call's "(" takes its literal from the next line, and a literal that ends its line
     // with its closing quote continues with the literal that starts the next line ("…" "…" split
-    // over lines). False when the line has no such call.
+    // over lines). Instead of a literal the argument may name one of the text constants (a
+    // qualified name counts by its last part, and what follows the name, such as ".toString()",
+    // does not matter; a call "name(" is no constant). False when the line has no such call.
     static bool sourceText(const QStringList& lines, qsizetype index, QString* text,
-                           const QStringList& wrappers = {});
-    // The lookup texts of a file's lines, in order, its own wrappers included.
-    static QStringList sourceTexts(const QStringList& lines);
+                           const QStringList& wrappers = {}, const QHash<QString, QString>& constants = {});
+    // The text constants a file defines, name to text: a const or constexpr definition of any type
+    // whose value after "=" is a string literal in one of the forms above (also on the next line,
+    // also split over lines), such as
+    //     inline constexpr QStringView permissionProblemText =
+    //         u"Problém s oprávněním: ...";
+    // The first definition of a name counts.
+    static QHash<QString, QString> textConstants(const QStringList& lines);
+    // The lookup texts of a file's lines, in order, its own wrappers included. Lookups may name the
+    // file's own constants or the shared ones (the file's own win).
+    static QStringList sourceTexts(const QStringList& lines,
+                                   const QHash<QString, QString>& sharedConstants = {});
     // Every *.cpp and *.h below the source folders of root, sorted by path within each folder.
     static QStringList sourceFiles(const QString& root);
-    // The lookup texts of every source file below root, in file order.
+    // The lookup texts of every source file below root, in file order. The constants of the
+    // headers are shared by every file; a name the headers define with two different texts is
+    // shared by none.
     static QStringList sourceTextsOfTree(const QString& root);
 
     // Marks a master list against the used texts: a used text that matches no line and no "A:"

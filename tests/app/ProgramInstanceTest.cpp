@@ -133,8 +133,9 @@ TEST_F(ProgramInstance, UnwritableProgramFolderEndsTheStartWithoutWaitingForACli
     QTemporaryDir home;
     QDir(home.path()).mkdir(QStringLiteral("sources.txt"));
     auto process = startOmbrix(home.path(), {QStringLiteral("-start")});
-    // No person sits at a hidden run: the message is not waited on and the program ends.
+    // No person sits at a hidden run: the message is not waited on and the program ends, saying
+    // so to the scheduler.
     ASSERT_TRUE(process->waitForFinished(20000));
-    EXPECT_EQ(process->exitCode(), 0);
+    EXPECT_EQ(process->exitCode(), 2);
     EXPECT_FALSE(QFileInfo::exists(QDir(home.path()).filePath(QStringLiteral("config.ini"))));
 }

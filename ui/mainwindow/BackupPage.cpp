@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace ombrix::ui {
@@ -53,6 +54,22 @@ BackupPage::BackupPage(QWidget* parent) : QWidget(parent)
     m_attach->setObjectName(QStringLiteral("Button11"));
     m_attach->setEnabled(false);
 
+    auto* warningIcon = new QLabel(this);
+    warningIcon->setObjectName(QStringLiteral("Image1"));
+    const int iconSize = warningIcon->fontMetrics().height();
+    warningIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize));
+    auto* warningText =
+        new QLabel(QString::fromUtf8("Cílové zařízení má starší filesystém než zdrojové zařízení"), this);
+    warningText->setObjectName(QStringLiteral("Label15"));
+    warningText->setWordWrap(true);
+    m_warning = new QWidget(this);
+    m_warning->setObjectName(QStringLiteral("BackupFileSystemWarning"));
+    auto* warningRow = new QHBoxLayout(m_warning);
+    warningRow->setContentsMargins(0, 0, 0, 0);
+    warningRow->addWidget(warningIcon);
+    warningRow->addWidget(warningText, 1);
+    m_warning->setVisible(false);
+
     auto* top = new QHBoxLayout;
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_start);
@@ -79,8 +96,16 @@ BackupPage::BackupPage(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_status);
     layout->addWidget(m_progress);
     layout->addLayout(transferRow);
+    layout->addSpacing(8);
+    layout->addWidget(m_warning);
     layout->addStretch(1);
     layout->addWidget(attachBox);
+}
+
+void BackupPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    Q_EMIT shown();
 }
 
 } // namespace ombrix::ui

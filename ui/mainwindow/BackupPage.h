@@ -13,8 +13,9 @@ class StatusLine;
 class TrafficLight;
 
 // Page 3 "Zálohování": START/STOP, skip, the status line, the traffic light, the progress bar,
-// the FTP transfer indicators and the controls for attaching to an existing archive chain. The
-// page only holds the controls; the backup run drives them through the window's Host.
+// the FTP transfer indicators, the warning that the destination lies on an older file system than
+// the sources, and the controls for attaching to an existing archive chain. The page only holds
+// the controls; the backup run drives them through the window's Host.
 class BackupPage : public QWidget
 {
     Q_OBJECT
@@ -31,6 +32,16 @@ class BackupPage : public QWidget
     QLabel* percentLabel() const { return m_percent; }       // Label3
     QComboBox* attachList() const { return m_attachList; }   // ComboBox1
     QPushButton* attachButton() const { return m_attach; }   // Button11
+    // The destination warning "Cílové zařízení má starší filesystém než zdrojové zařízení" (icon
+    // Image1, label Label15); hidden until check_filesystems shows it.
+    QWidget* fileSystemWarning() const { return m_warning; }
+
+  Q_SIGNALS:
+    // The page became visible (its tab was chosen, or the window was shown with it current).
+    void shown();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
 
   private:
     QPushButton* m_start;
@@ -42,6 +53,7 @@ class BackupPage : public QWidget
     QLabel* m_percent;
     QComboBox* m_attachList;
     QPushButton* m_attach;
+    QWidget* m_warning;
 };
 
 } // namespace ombrix::ui

@@ -286,17 +286,18 @@ void DestinationPage::applyFolder()
     const bool exists = !folder.trimmed().isEmpty() && storage::DirectoryExists2(storage::AppendUNC(folder));
     Q_EMIT readinessRequested();
     if (!exists) {
-        tell(utf8("Cílová složka NEEXISTUJE"));
+        tell(tr_(QString::fromUtf8("Cílová složka NEEXISTUJE")));
         return;
     }
-    tell(QStringLiteral("OK"), false);
+    // The confirmation is the one message of the page that is never translated.
+    tell(QStringLiteral("OK"));
     Q_EMIT restoreListStale();
 }
 
 void DestinationPage::applyFtp()
 {
     if (remoteFolderInsideSet(m_ftpFolder->text())) {
-        tell(utf8("Cesta nesmí obsahovat řetězec OMX_"));
+        tell(tr_(QString::fromUtf8("Cesta nesmí obsahovat řetězec OMX_")));
         return;
     }
     // The field's change stores the normalised folder.
@@ -312,10 +313,10 @@ void DestinationPage::applySkyvra()
     Q_EMIT restoreListStale();
 }
 
-void DestinationPage::tell(const QString& czechText, bool translate)
+void DestinationPage::tell(const QString& shownText)
 {
     if (m_host)
-        m_host->ask(AskKind::Information, translate ? tr_(czechText) : czechText);
+        m_host->ask(AskKind::Information, shownText);
 }
 
 QString DestinationPage::tr_(const QString& text) const

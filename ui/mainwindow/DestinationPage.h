@@ -108,7 +108,9 @@ class DestinationPage : public QWidget
     void applyFolder();  // Button16
     void applyFtp();     // Button4
     void applySkyvra();  // Button14
-    void tell(const QString& czechText, bool translate = true);
+    // Shows a message as given: the callers translate theirs at the call (tr_), where the
+    // language check finds the Czech text.
+    void tell(const QString& shownText);
     QString tr_(const QString& text) const;
 
     IniStore* m_store = nullptr;

@@ -12,6 +12,7 @@
 #include "ui/mainwindow/TrayIcon.h"
 #include "ui/mainwindow/WindowHost.h"
 
+#include <cstdio>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -93,7 +94,11 @@ bool ProgramShell::start()
         files.removeTempFiles();
         // 10., 11. The only start-up failure reported to the user.
         if (!files.ensureSourceList() || !files.ensureConfig()) {
-            m_host->ask(AskKind::Error, tr_(permissionMessage()));
+            const QString message = tr_(permissionProblemText.toString());
+            std::fprintf(stderr, "Ombrix: %s\n", message.toUtf8().constData());
+            std::fflush(stderr);
+            m_host->ask(AskKind::Error, message);
+            m_startExitCode = permissionFailureExitCode;
             return false;
         }
         // 12.

@@ -33,6 +33,12 @@ class ProgramShell : public QObject
     // The start-up sequence; shows the window unless the run is scheduled. False when the process
     // is to end now (an update took over, or the program folder is not writable).
     bool start();
+    // The exit code for a start that returned false: 0 when an update took over, 2 (not
+    // completed) when the program folder is not writable. That failure is also printed on
+    // standard error, where a scheduled or headless run leaves it for cron or the journal, since
+    // no person sees its message box there.
+    int startExitCode() const { return m_startExitCode; }
+    static constexpr int permissionFailureExitCode = 2;
 
     MainWindow* window() const { return m_window.get(); }
     WindowHost* host() const { return m_host; }
@@ -64,6 +70,7 @@ class ProgramShell : public QObject
     platform::UnixSignals* m_signals = nullptr;
     bool m_daylightSaving = false;
     QString m_noCompressExtensions;
+    int m_startExitCode = 0;
 };
 
 } // namespace ombrix::ui

@@ -140,20 +140,48 @@ QStringList SourcesPage::entries() const
 
 bool SourcesPage::reloadFromFile()
 {
-    const SourcesFile::ReadResult result = SourcesFile::read(sourcesPath());
+    const QString path = sourcesPath();
+    const SourcesFile::ReadResult result = SourcesFile::read(path);
     m_list->clear();
     m_refine->setEnabled(false);
     if (!result.ok) {
-        showError(getLang(QString::fromUtf8("Seznam zdrojů nelze načíst:")) + u' ' + result.error);
+        // A missing file loses nothing when it is written; one that is there but unreadable would.
+        m_unreadable = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+        QString text = getLang(QString::fromUtf8("Seznam zdrojů nelze načíst:")) + u' ' + result.error;
+        if (m_unreadable) {
+            text += u'\n';
+            text += getLang(QString::fromUtf8("Dokud seznam nelze načíst, změny se neukládají."));
+        }
+        showError(text);
+        applyWritable();
         return false;
     }
+    m_unreadable = false;
     m_list->addItems(result.lines);
     showError({});
+    applyWritable();
     return true;
+}
+
+void SourcesPage::applyWritable()
+{
+    m_addFolder->setEnabled(!m_unreadable);
+    m_addFile->setEnabled(!m_unreadable);
+}
+
+void SourcesPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The file may have become readable meanwhile; then the page can be used again.
+    if (m_unreadable)
+        reloadFromFile();
 }
 
 bool SourcesPage::save()
 {
+    // Whatever the list shows now did not come from the file: writing it would replace the entries.
+    if (m_unreadable)
+        return false;
     QString error;
     if (!SourcesFile::write(sourcesPath(), entries(), &error)) {
         showError(getLang(QString::fromUtf8("Seznam zdrojů nelze uložit:")) + u' ' + error);
@@ -192,6 +220,8 @@ void SourcesPage::entrySelected()
 
 void SourcesPage::addFolder()
 {
+    if (m_unreadable)
+        return;
     QString folder = FileDialogs::instance().browseFromLastFolder(window());
     // A drive root comes back with its separator ("E:\"); the entry is stored without it. The
     // root folder "/" is its own separator and stays as it is.
@@ -206,6 +236,8 @@ void SourcesPage::addFolder()
 
 void SourcesPage::addFile()
 {
+    if (m_unreadable)
+        return;
     FileDialogs& dialogs = FileDialogs::instance();
     const QStringList filters = FileDialogs::programFilters();
     const QString file = dialogs.openFile(window(), dialogs.lastBrowseFolder(), filters, filters.last());
@@ -220,7 +252,7 @@ void SourcesPage::addFile()
 void SourcesPage::deleteSelected()
 {
     const int row = m_list->currentRow();
-    if (row < 0 || !m_list->item(row)->isSelected())
+    if (m_unreadable || row < 0 || !m_list->item(row)->isSelected())
         return;
     QListWidgetItem* removed = m_list->takeItem(row);
     if (!save()) {

@@ -15,6 +15,11 @@ class MaskDialog;
 // files are added through the pickers, the Delete key removes the selected entry and "Upřesnit"
 // opens the mask dialog for a folder entry. Every change saves the whole list to sources.txt at
 // once. The job controls are shown but stay disabled (there is one job).
+//
+// A file that exists but cannot be read is never written: the page then shows an empty list it
+// did not get from the file, and saving that list would wipe every entry. Until a later load
+// succeeds (the next readiness pass, or the next showing of the page) the page says so, the add
+// buttons are disabled and no change is saved.
 class SourcesPage : public QWidget
 {
     Q_OBJECT
@@ -24,7 +29,8 @@ class SourcesPage : public QWidget
 
     // Loads sources.txt of the program folder into the list (the readiness pass does this, so
     // an entry changed elsewhere shows at once). False, with the reason shown on the page, when
-    // the file cannot be read; the list is then empty.
+    // the file cannot be read; the list is then empty, and while the file exists the page writes
+    // nothing until a load succeeds.
     bool reloadFromFile();
     // The file the list is loaded from and saved to.
     static QString sourcesPath();
@@ -54,6 +60,7 @@ class SourcesPage : public QWidget
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     // A click on (or keyboard move to) an entry: lastBrowseFolder follows it and "Upřesnit" is
@@ -64,6 +71,8 @@ class SourcesPage : public QWidget
     // Stores the mask dialog's line for the entry it was opened for.
     bool replaceEntry(int row, const QString& oldLine, const QString& newLine, QString* error);
     void showError(const QString& text);
+    // The add buttons follow whether the list may be saved.
+    void applyWritable();
 
     QLabel* m_heading;
     QListWidget* m_list;
@@ -77,6 +86,7 @@ class SourcesPage : public QWidget
     QPushButton* m_removeJob;
     QLabel* m_error;
     MaskDialog* m_maskDialog;
+    bool m_unreadable = false;
 };
 
 } // namespace ombrix::ui

@@ -50,7 +50,7 @@ BackupWiring::~BackupWiring()
 
 void BackupWiring::renewEngines()
 {
-    auto next = std::make_unique<BackupEngines>(*m_shell.host(), *m_controls, m_shell.runLog(),
+    auto next = std::make_shared<BackupEngines>(*m_shell.host(), *m_controls, m_shell.runLog(),
                                                 m_shell.runState(), m_archiveState, m_session);
     m_controls->setConfigStore(&next->config());
     m_engines = std::move(next);

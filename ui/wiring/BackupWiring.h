@@ -17,7 +17,10 @@ class WindowBackupControls;
 // (Button21), reset (Button5), the auto-start timer's press of START, the destination page's
 // request for a readiness pass, and the log viewer. Each readiness pass replaces the engines
 // (configuration store, readiness check, backup run) with a fresh generation; a pass the
-// running backup asks for runs on the engines of that run, which must outlive it.
+// running backup asks for runs on the engines of that run, which must outlive it. The restore and
+// merge wiring share the generation their engines were made on, so an operation of theirs that
+// lets events run (a size measurement, a set test, a set choice) keeps its store alive through a
+// pass that replaces it.
 class BackupWiring : public QObject
 {
     Q_OBJECT
@@ -36,6 +39,8 @@ class BackupWiring : public QObject
 
     // Nothing before the first readiness pass.
     BackupEngines* engines() const { return m_engines.get(); }
+    // The current generation, for engines that are made on its store and must keep it.
+    std::shared_ptr<BackupEngines> shareEngines() const { return m_engines; }
     WindowBackupControls& controls() { return *m_controls; }
     LogViewer* logViewer() const { return m_logViewer; }
     BackupSession& session() { return m_session; }
@@ -51,7 +56,7 @@ class BackupWiring : public QObject
     std::unique_ptr<WindowBackupControls> m_controls;
     BackupSession m_session;
     ArchiveState m_archiveState;
-    std::unique_ptr<BackupEngines> m_engines;
+    std::shared_ptr<BackupEngines> m_engines;
     int m_runDepth = 0;
     bool m_inReadiness = false;
     bool m_readinessPending = false;

@@ -37,20 +37,22 @@ const QString restorePendingLog =
 
 } // namespace
 
-// One generation of the merge engines, on one configuration store and one destination folder.
+// One generation of the merge engines, on one configuration store and one destination folder. It
+// holds the backup generation that owns the store, which therefore goes only after them.
 struct MergeWiring::Engines
 {
-    Engines(ProgramShell& shell, BackupWiring& backup, WindowMergeControls& controls, IniStore& store,
-            const QString& folderText)
-        : config(&store), destination(folderText),
-          setList(*shell.host(), controls, store, shell.runState(), destination),
-          run(*shell.host(), controls, store, shell.runLog(), shell.runState(), backup.archiveState(),
+    Engines(ProgramShell& shell, BackupWiring& backup, WindowMergeControls& controls,
+            std::shared_ptr<BackupEngines> owner, const QString& folderText)
+        : generation(std::move(owner)), config(&generation->config()), destination(folderText),
+          setList(*shell.host(), controls, *config, shell.runState(), destination),
+          run(*shell.host(), controls, *config, shell.runLog(), shell.runState(), backup.archiveState(),
               destination),
-          keeper(store, destination, setList, controls, run,
+          keeper(*config, destination, setList, controls, run,
                  [&shell](int page) { shell.window()->showPage(page); })
     {
     }
 
+    std::shared_ptr<BackupEngines> generation;
     IniStore* config;
     FolderDestination destination;
     MergeSetList setList;
@@ -82,23 +84,29 @@ MergeWiring::~MergeWiring()
 
 bool MergeWiring::busy() const
 {
-    return m_mergeDepth > 0 || m_pickDepth > 0 || (m_engines && m_engines->setList.measuring());
+    return m_mergeDepth > 0 || m_pickDepth > 0 || m_measureDepth > 0 ||
+           (m_engines && m_engines->setList.measuring());
+}
+
+void MergeWiring::operationEnded()
+{
+    if (m_resumePending && !busy())
+        resumeMergeAtStart();
 }
 
 bool MergeWiring::ensureEngines()
 {
-    BackupEngines* backupEngines = m_backup.engines();
-    if (!backupEngines)
+    std::shared_ptr<BackupEngines> generation = m_backup.shareEngines();
+    if (!generation)
         return m_engines != nullptr;
-    IniStore* store = &backupEngines->config();
     // The destination folder is taken once per readiness pass, so the list and the merge always
     // work on the same folder, whatever is typed into the destination field meanwhile.
-    if (m_engines && (busy() || m_engines->config == store))
+    if (m_engines && (busy() || m_engines->generation == generation))
         return true;
     const QString folder = m_backup.controls().destinationFolder();
     m_controls->setSetList(nullptr);
     m_engines.reset();
-    m_engines = std::make_unique<Engines>(m_shell, m_backup, *m_controls, *store, folder);
+    m_engines = std::make_unique<Engines>(m_shell, m_backup, *m_controls, std::move(generation), folder);
     m_controls->setSetList(&m_engines->setList);
     // A new generation follows the stored settings, coloured drawing of the set list among them.
     applyColoring(m_shell.window()->settingsPage()->colorListsBox()->isChecked());
@@ -149,16 +157,23 @@ void MergeWiring::BitBtn4Click()
         return;
     }
     runMergeGuarded();
+    const bool finished =
+        !m_engines->run.refused() && m_engines->config->readInt(ConfigKeys::SUM_DONE, 0) == 1;
+    operationEnded();
     // A merge that finished in a scheduled run ends the program, as the scheduled run would.
-    if (!m_engines->run.refused() && m_engines->config->readInt(ConfigKeys::SUM_DONE, 0) == 1 &&
-        m_backup.controls().isScheduledRun())
+    if (finished && m_backup.controls().isScheduledRun())
         m_controls->xExit();
 }
 
 void MergeWiring::Button15Click()
 {
-    if (ensureEngines())
-        m_engines->setList.measureSelectedSets();
+    // A click while the measurement runs (the button reads "STOP") arrives inside it and stops it.
+    if (!ensureEngines())
+        return;
+    ++m_measureDepth;
+    m_engines->setList.measureSelectedSets();
+    --m_measureDepth;
+    operationEnded();
 }
 
 void MergeWiring::ListBox4Click(int position)
@@ -169,12 +184,19 @@ void MergeWiring::ListBox4Click(int position)
     ++m_pickDepth;
     m_engines->setList.pickMergeBoundary(position);
     --m_pickDepth;
+    operationEnded();
 }
 
 void MergeWiring::resumeMergeAtStart()
 {
-    if (!ensureEngines() || busy())
+    if (!ensureEngines())
         return;
+    // An operation keeps its engines; this step follows when it has ended, on the new store.
+    if (busy()) {
+        m_resumePending = true;
+        return;
+    }
+    m_resumePending = false;
     m_engines->run.resumeMergeAtStart();
     if (m_engines->config->readInt(ConfigKeys::SUM_DONE, 1) != 0)
         return;
@@ -193,6 +215,7 @@ void MergeWiring::fixuj_pocet_archivu(int pocet_archivu_max)
     m_engines->keeper.fixuj_pocet_archivu(pocet_archivu_max, firstWithSecond);
     m_controls->setExitDeferred(false);
     --m_mergeDepth;
+    operationEnded();
 }
 
 void MergeWiring::continueUnfinishedMerge()

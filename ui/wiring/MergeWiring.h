@@ -11,6 +11,7 @@ class MergeSetList;
 
 namespace ombrix::ui {
 
+class BackupEngines;
 class BackupWiring;
 class ProgramShell;
 class WindowMergeControls;
@@ -18,7 +19,11 @@ class WindowMergeControls;
 // Connects the merge engines to the merge page "Sloučení archivů", to the fixed archive count the
 // completed backup asks for, and to the auto-start timer's continuation of an unfinished merge.
 // The engines work on the configuration store of the backup wiring's current generation and are
-// made again when it changes (never while a merge or a size measurement runs).
+// made again when it changes (never while a merge, a size measurement or a range pick runs: those
+// let events run, and a readiness pass among them must not free what they work on). Each
+// generation of the merge engines holds the backup generation it was made on, so its store lives
+// as long as they do; a readiness pass's merge start-up step that came during an operation is
+// taken when the operation has ended.
 class MergeWiring : public QObject
 {
     Q_OBJECT
@@ -58,6 +63,8 @@ class MergeWiring : public QObject
     void applyColoring(bool on);
     void runMergeGuarded();
     bool busy() const;
+    // After an operation: the merge start-up step a readiness pass asked for meanwhile.
+    void operationEnded();
 
     ProgramShell& m_shell;
     BackupWiring& m_backup;
@@ -65,6 +72,8 @@ class MergeWiring : public QObject
     std::unique_ptr<Engines> m_engines;
     int m_mergeDepth = 0;
     int m_pickDepth = 0;
+    int m_measureDepth = 0;
+    bool m_resumePending = false;
 };
 
 } // namespace ombrix::ui

@@ -12,6 +12,7 @@
 #include "storage/FolderDestination.h"
 #include "storage/local/FileSystemWarning.h"
 #include "ui/dialogs/FileDialogs.h"
+#include "ui/mainwindow/BackupPage.h"
 #include "ui/mainwindow/DestinationPage.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/ProgramShell.h"
@@ -35,6 +36,24 @@
 
 namespace ombrix::ui {
 
+class RestoreWiring::OperationScope
+{
+  public:
+    explicit OperationScope(RestoreWiring& wiring) : m_wiring(wiring) { ++m_wiring.m_operationDepth; }
+    ~OperationScope()
+    {
+        if (--m_wiring.m_operationDepth == 0 && m_wiring.m_resumePending && !m_wiring.busy()) {
+            m_wiring.m_resumePending = false;
+            m_wiring.resumeRestoreAtStart();
+        }
+    }
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+
+  private:
+    RestoreWiring& m_wiring;
+};
+
 RestoreWiring::RestoreWiring(ProgramShell& shell, BackupWiring& backup, QObject* parent)
     : QObject(parent), m_shell(shell), m_backup(backup)
 {
@@ -54,6 +73,7 @@ RestoreWiring::RestoreWiring(ProgramShell& shell, BackupWiring& backup, QObject*
         if (index == MainWindow::RestoreIndex)
             showRestorePage();
     });
+    connect(window->backupPage(), &BackupPage::shown, this, &RestoreWiring::refreshFileSystemWarning);
     connect(page->refreshButton(), &QPushButton::clicked, this, &RestoreWiring::listArchiveSets);
     connect(page->setList(), &QListWidget::itemClicked, this, &RestoreWiring::chooseArchiveSet);
     connect(page->testButton(), &QPushButton::clicked, this, &RestoreWiring::testkondice);
@@ -79,6 +99,7 @@ RestoreWiring::RestoreWiring(ProgramShell& shell, BackupWiring& backup, QObject*
     settings->setSpeedProbe([this]() -> qint64 {
         if (!ensureEngines())
             return 0;
+        const OperationScope operation(*this);
         ArchiverRunner runner(m_shell.runState(), *m_shell.host());
         ArchiveSetChecks checks(*m_destination, runner, *m_shell.host(), m_backup.archiveState(), {});
         return checks.destFolderSpeed();
@@ -105,22 +126,26 @@ QString RestoreWiring::destinationFolder() const
 
 bool RestoreWiring::busy() const
 {
-    return (m_run && (m_run->running() || m_run->showsStop())) || (m_browser && m_browser->testing());
+    return m_operationDepth > 0 || (m_run && (m_run->running() || m_run->showsStop())) ||
+           (m_browser && m_browser->testing());
 }
 
 bool RestoreWiring::ensureEngines()
 {
-    BackupEngines* engines = m_backup.engines();
-    if (!engines)
+    std::shared_ptr<BackupEngines> generation = m_backup.shareEngines();
+    if (!generation)
         return false;
-    IniStore* config = &engines->config();
-    if (m_run && (config == m_config || busy()))
+    if (m_run && (generation == m_generation || busy()))
         return true;
 
     // The blocked exact state belongs to the work list, which outlives the engines.
     const bool blocked = m_browser && m_browser->exactStateBlocked();
     m_browser.reset();
     m_run.reset();
+    m_destination.reset();
+    // The previous generation goes only now, after everything made on its store.
+    m_generation = std::move(generation);
+    IniStore* config = &m_generation->config();
     m_config = config;
     // The applied destination, as the readiness pass of this store read it.
     m_destination =
@@ -138,9 +163,13 @@ bool RestoreWiring::ensureEngines()
 
 void RestoreWiring::resumeRestoreAtStart()
 {
-    // A running restore or test keeps its engines; the next action after it picks up the store.
-    if (busy())
+    // A running operation keeps its engines; this step follows when it has ended, on the store of
+    // the pass that asked for it.
+    if (busy()) {
+        m_resumePending = true;
         return;
+    }
+    m_resumePending = false;
     if (!ensureEngines())
         return;
     loadOptions();
@@ -200,7 +229,9 @@ void RestoreWiring::refreshFileSystemWarning()
     input.restoreFolder = page->folderEdit()->text();
     input.currentDir = QDir::currentPath();
     input.sourcesFile = platform::programFile(QStringLiteral("sources.txt"));
-    page->fileSystemWarning()->setVisible(storage::check_filesystems(input).restoreWarning);
+    const storage::FileSystemWarnings warnings = storage::check_filesystems(input, m_fileSystemQuery);
+    window->backupPage()->fileSystemWarning()->setVisible(warnings.backupWarning);
+    page->fileSystemWarning()->setVisible(warnings.restoreWarning);
 }
 
 bool RestoreWiring::restorePending() const
@@ -222,6 +253,8 @@ void RestoreWiring::listArchiveSets()
 {
     if (!ensureEngines() || (m_browser->testing()))
         return;
+    // Listing with coloured entries runs the archiver for every set.
+    const OperationScope operation(*this);
     SetEntryDelegate::setColored(m_shell.window()->restorePage()->setList(),
                                  m_backup.archiveState().archiveColorCache, m_controls->coloredListing());
     if (m_browser->listArchiveSets())
@@ -232,6 +265,7 @@ void RestoreWiring::chooseArchiveSet()
 {
     if (!ensureEngines() || busy() || restorePending())
         return;
+    const OperationScope operation(*this);
     const QString entry = m_controls->selectedEntry();
     m_controls->setPreparedSet(QString());
     if (!entry.isEmpty() && m_browser->chooseArchiveSet())
@@ -240,8 +274,11 @@ void RestoreWiring::chooseArchiveSet()
 
 void RestoreWiring::testkondice()
 {
-    if (ensureEngines())
-        m_browser->testkondice();
+    // A click while the test runs (the button reads "stop") arrives inside it and stops it.
+    if (!ensureEngines())
+        return;
+    const OperationScope operation(*this);
+    m_browser->testkondice();
 }
 
 void RestoreWiring::browseRestoreFolder()
@@ -261,6 +298,7 @@ void RestoreWiring::openSelectiveTree()
 {
     if (!m_treeEnabled || !ensureEngines() || busy())
         return;
+    const OperationScope operation(*this);
     if (!m_tree) {
         m_tree = new TreeWindow(ArchiveBrowser::recoveryListPath(), m_shell.window());
         m_tree->setHost(m_shell.host());
@@ -284,6 +322,7 @@ void RestoreWiring::runRestore()
     // A STOP click arrives inside the run's message pumping and goes to the same engines.
     if (!ensureEngines())
         return;
+    const OperationScope operation(*this);
     m_run->runRestore();
 }
 
@@ -291,6 +330,7 @@ void RestoreWiring::resetRestore()
 {
     if (!ensureEngines() || busy())
         return;
+    const OperationScope operation(*this);
     m_run->resetRestore();
     // The work list is gone: the next set chosen decides the exact state afresh.
 }
