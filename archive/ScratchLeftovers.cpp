@@ -55,4 +55,31 @@ int ScratchLeftovers::removeScratchLeftovers(const Destination& destination, con
     return removed;
 }
 
+int ScratchLeftovers::removeAbandonedSets(Destination& destination, const QString& keep)
+{
+    int removed = 0;
+    for (const QString& set : destination.listSetFolders()) {
+        const QString folder = destination.localPath(set);
+        if (set == keep || folder.isEmpty() || QFileInfo(folder).isSymLink())
+            continue;
+        const QFileInfoList entries =
+            QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        bool onlyScratch = true;
+        for (const QFileInfo& entry : entries) {
+            if (!entry.isFile() || entry.isSymLink() ||
+                !entry.fileName().startsWith(QLatin1String(".ombrix-"))) {
+                onlyScratch = false;
+                break;
+            }
+        }
+        if (!onlyScratch)
+            continue;
+        for (const QFileInfo& entry : entries)
+            QFile::remove(entry.absoluteFilePath());
+        if (QDir().rmdir(folder))
+            ++removed;
+    }
+    return removed;
+}
+
 } // namespace ombrix

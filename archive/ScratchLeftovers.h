@@ -29,6 +29,12 @@ class ScratchLeftovers
     // Returns how many files were deleted; nothing happens for a destination without local paths.
     static int removeScratchLeftovers(const Destination& destination, const QString& set,
                                       const QStringList& catalog, Depth depth = Depth::WholeSet);
+
+    // A run killed while it stored the catalog of a new set leaves a set folder that holds
+    // nothing but the scratch archive. Such folders (no catalog archive, nothing in them but
+    // scratch files) are removed, except the set keep. Returns how many were removed; a folder
+    // holding anything else is left as it is.
+    static int removeAbandonedSets(Destination& destination, const QString& keep);
 };
 
 } // namespace ombrix

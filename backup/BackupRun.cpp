@@ -219,6 +219,8 @@ void BackupRun::lockWindow()
 
 bool BackupRun::scanAndBuildCatalog(const QStringList& sourceLines)
 {
+    if (m_session.backupMode == BackupMode::inkremental)
+        completeLastSet();
     m_runLog.startRun(m_currentArchiveName);
     m_startIndex = 0;
 
@@ -279,13 +281,6 @@ bool BackupRun::compareWithPrevious()
     // whole set on every run would cost more than the rare leftover.
     ScratchLeftovers::removeScratchLeftovers(destination(), last, previous.lines,
                                              ScratchLeftovers::Depth::SetRoot);
-    // Such a run had recorded the set as complete before it stored the set's source list and
-    // settings; they are stored now, so the set does not stay incomplete for good.
-    for (const QString& side : {SourcesFile::fileName, SetLayout::configFile.toString()}) {
-        if (!ArchiveSetChecks::testarchiv(destination(), last, side, QStringLiteral("0")))
-            archiveSideFile(side, last);
-    }
-
     const CatalogOrder order;
     ChangeAnalysis analysis(m_host, order);
     ChangeAnalysis::Input input;
@@ -307,6 +302,26 @@ bool BackupRun::compareWithPrevious()
     }
     m_newCatalog = std::move(result.catalog);
     return true;
+}
+
+// A run killed right after it recorded its set as complete can have left the set without its run
+// log, source list or settings. They go into the set now, before this run starts a log of its
+// own, so the set does not stay incomplete for good. The local run log is taken only when it is
+// that set's log.
+void BackupRun::completeLastSet()
+{
+    const QString last = m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString());
+    if (last.isEmpty() || !lastCatalogFound())
+        return;
+    const QString logName = SetLayout::logFile.toString();
+    const QStringList& log = m_runLog.logBuffer();
+    if (!ArchiveSetChecks::testarchiv(destination(), last, logName, QStringLiteral("0")) && !log.isEmpty() &&
+        log.first() == logline::archivPrefix + last && QFileInfo::exists(m_runLog.path()))
+        archiveSideFile(logName, last);
+    for (const QString& side : {SourcesFile::fileName, SetLayout::configFile.toString()}) {
+        if (!ArchiveSetChecks::testarchiv(destination(), last, side, QStringLiteral("0")))
+            archiveSideFile(side, last);
+    }
 }
 
 bool BackupRun::lastCatalogFound()
@@ -333,6 +348,9 @@ void BackupRun::endNothingChanged()
 // complete.
 bool BackupRun::writeCatalog()
 {
+    // A run killed while it stored the catalog of its new set left a set folder that nothing names.
+    ScratchLeftovers::removeAbandonedSets(destination(),
+                                          m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString()));
     if (!CatalogFile::write(localCatalog(), m_newCatalog))
         return false;
     if (!archiveLocalCatalog())

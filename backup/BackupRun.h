@@ -74,6 +74,7 @@ class BackupRun
     void lockWindow();
     bool scanAndBuildCatalog(const QStringList& sourceLines);
     bool compareWithPrevious();
+    void completeLastSet();
     bool writeCatalog();
     bool prepareResume();
     void archivingLoop();

@@ -49,7 +49,7 @@ void BackupFixture::restartProgram()
     runState = RunState{};
     archiveState = ArchiveState{};
     const bool scheduled = controls.scheduled;
-    controls = TestControls{};
+    controls = TestBackupControls{};
     controls.scheduled = scheduled;
     config = std::make_unique<IniStore>(program->file(QStringLiteral("config.ini")));
     runLog = std::make_unique<RunLog>(program->file(QStringLiteral("log.txt")));

@@ -9,9 +9,10 @@
 #include "core/log/RunLog.h"
 #include "core/log/Status.h"
 #include "core/sources/SourcesFile.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingHost.h"
 #include "support/TempProgramFolder.h"
-#include "TestControls.h"
+#include "support/TestBackupControls.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -70,7 +71,7 @@ class BackupFixture : public ::testing::Test
     QDateTime baseTime;
 
     RecordingHost host;
-    TestControls controls;
+    TestBackupControls controls;
     RunState runState;
     ArchiveState archiveState;
     BackupSession session;

@@ -1,34 +1,71 @@
 #include "BackupFixture.h"
-#include "core/util/Clock.h"
+#include "core/catalog/CatalogLine.h"
+#include "core/catalog/SetLayout.h"
 #include "support/CrashChecks.h"
+#include "support/WorkerKill.h"
 #include "support/WorkerProcess.h"
-#include "support/WorkerRuns.h"
 
-#include <QDirIterator>
+#include <cstdio>
 #include <QRandomGenerator>
 
 namespace ombrix::test {
 namespace {
 
-const QString workerVariable = QStringLiteral("OMBRIX_CRASH_WORKER_ATTEMPT");
-
-// One program start in a child process: the readiness check and one press of START on the
-// program folder of OMBRIX_HOME. The parent kills it at a random moment.
-TEST(CrashWorker, StartAndRun)
+quint32 chosenSeed()
 {
-    if (!qEnvironmentVariableIsSet("OMBRIX_CRASH_WORKER_ATTEMPT"))
-        GTEST_SKIP() << "runs only as the child of CrashResumeTest";
-    const int attempt = qEnvironmentVariableIntValue("OMBRIX_CRASH_WORKER_ATTEMPT");
-    Clock::setFake(QDateTime(QDate(2024, 5, 6), QTime(10, 0, 0), Qt::UTC).addSecs(60LL * attempt), 0, false);
-    EXPECT_TRUE(WorkerRuns::backup());
+    bool ok = false;
+    const quint32 seed = qEnvironmentVariable("OMBRIX_KILL_SEED").toUInt(&ok);
+    return ok ? seed : 20240506u;
 }
 
-using CrashResumeTest = BackupFixture;
-
-// A run killed again and again at random moments, then let run to its end, leaves a set from
-// which every source file restores; then the same for an incremental run.
-TEST_F(CrashResumeTest, KilledRunsResumeToACompleteSet)
+class CrashResumeTest : public BackupFixture
 {
+  protected:
+    // One program start in a worker process, its clock a minute after the previous start's.
+    WorkerProcess makeWorker()
+    {
+        ++m_starts;
+        const qint64 clock = QDateTime(QDate(2024, 5, 6), QTime(10, 0, 0), Qt::UTC)
+                                 .addSecs(60LL * m_starts)
+                                 .toSecsSinceEpoch();
+        return WorkerProcess(QStringLiteral("backup"),
+                             {{QStringLiteral("OMBRIX_WORKER_CLOCK"), QString::number(clock)}});
+    }
+
+    // The catalog index of the file whose archive the paused call was making.
+    int indexOfFile(const QString& set, const QString& file) const
+    {
+        const QStringList catalog = catalogOf(set);
+        for (int i = 0; i < catalog.size(); ++i) {
+            if (catalogField(catalog.at(i), CatalogLine::Path) == file)
+                return i;
+        }
+        return -1;
+    }
+
+    void expectNoHelpers(const QString& step) const
+    {
+        const QStringList helpers =
+            CrashChecks::liveHelpers({program->path(), destination.path(), sources.path()});
+        EXPECT_TRUE(helpers.isEmpty()) << step.toStdString() << ":\n"
+                                       << helpers.join(QLatin1Char('\n')).toStdString();
+    }
+
+    int m_starts = 0;
+};
+
+// A backup killed with SIGKILL at every kind of step — while its catalog goes into the new set,
+// while a file is archived or tested, while the run log and the source list are stored at its
+// end — and then let run to its end leaves a complete set from which every source file
+// restores, with nothing of the killed runs left; first for a full backup, then for an
+// incremental one. Each kill stops the program at an exact archiver call (the files to stop at
+// are drawn from a seed the test prints), so no kill depends on the machine's speed, and the
+// state each kill leaves is checked against the step it hit.
+TEST_F(CrashResumeTest, KilledAtEachStepResumesToACompleteSet)
+{
+    const quint32 seed = chosenSeed();
+    std::printf("[ seed     ] %u (repeat with OMBRIX_KILL_SEED=%u)\n", seed, seed);
+    QRandomGenerator random(seed);
     for (int i = 0; i < 30; ++i) {
         const QByteArray bytes =
             i % 6 == 0 ? randomBytes(3 * 1024 * 1024 + i) : QByteArray::number(i).repeated(100);
@@ -37,47 +74,94 @@ TEST_F(CrashResumeTest, KilledRunsResumeToACompleteSet)
     run.reset();
     readiness.reset();
 
-    QRandomGenerator random(20240506);
-    int attempt = 0;
-    int leftUnfinished = 0; // kills that hit a run after its catalog was written
+    ArchiverWrapper wrapper;
+    ASSERT_TRUE(wrapper.isValid());
+    // The side files are stored from the program folder.
+    const ArchiverWrapper::Call catalogStore{QStringLiteral("a"),
+                                             program->file(QStringLiteral("archivlist.csv"))};
+    const ArchiverWrapper::Call fileArchive{QStringLiteral("a"), sources.path() + QStringLiteral("/*")};
+    const ArchiverWrapper::Call fileTest{QStringLiteral("l"), QStringLiteral("*/.ombrix-*")};
+    const ArchiverWrapper::Call logStore{QStringLiteral("a"), program->file(QStringLiteral("log.txt"))};
+    const ArchiverWrapper::Call sourcesStore{QStringLiteral("a"),
+                                             program->file(QStringLiteral("sources.txt"))};
+
     for (int round = 0; round < 2; ++round) {
-        for (int kill = 0; kill < 6; ++kill) {
-            ++attempt;
-            WorkerProcess worker(QStringLiteral("CrashWorker.StartAndRun"),
-                                 {{workerVariable, QString::number(attempt)}});
-            const WorkerProcess::Outcome outcome = worker.run(int(random.bounded(50, 900)));
-            ASSERT_NE(outcome, WorkerProcess::Outcome::Failed) << worker.output().toStdString();
-            const QStringList helpers =
-                CrashChecks::liveHelpers({program->path(), destination.path(), sources.path()});
-            EXPECT_TRUE(helpers.isEmpty()) << helpers.join(QLatin1Char('\n')).toStdString();
-            if (outcome == WorkerProcess::Outcome::Killed &&
-                configValue(ConfigKeys::LAST_BACKUP_DONE) == QStringLiteral("0"))
-                ++leftUnfinished;
+        SCOPED_TRACE(round == 0 ? "full backup" : "incremental backup");
+        const QString previousSet = configValue(ConfigKeys::LAST_ARCHIV_NAME);
+        const QString previousDone = configValue(ConfigKeys::LAST_BACKUP_DONE);
+
+        // While the new set's catalog is stored, nothing names the new set yet.
+        {
+            WorkerProcess worker = makeWorker();
+            ASSERT_TRUE(killWorkerAt(worker, wrapper, {QStringLiteral("catalog store"), catalogStore}));
+            expectNoHelpers(QStringLiteral("catalog store"));
+            EXPECT_EQ(configValue(ConfigKeys::LAST_ARCHIV_NAME), previousSet);
+            EXPECT_EQ(configValue(ConfigKeys::LAST_BACKUP_DONE), previousDone);
         }
-        WorkerProcess last(QStringLiteral("CrashWorker.StartAndRun"),
-                           {{workerVariable, QString::number(++attempt)}});
-        ASSERT_EQ(last.run(-1), WorkerProcess::Outcome::Finished) << last.output().toStdString();
+
+        // In the middle of the loop: the set is recorded as unfinished, and its progress never
+        // covers the file that was being archived or tested.
+        QString set;
+        for (int kill = 0; kill < 4; ++kill) {
+            const bool testing = kill == 3;
+            const KillPoint point{testing ? QStringLiteral("file test") : QStringLiteral("file archive"),
+                                  testing ? fileTest : fileArchive, int(random.bounded(1, 4))};
+            std::printf("[ kill     ] %s, call %d\n", qPrintable(point.step), point.occurrence);
+            WorkerProcess worker = makeWorker();
+            QString target;
+            ASSERT_TRUE(killWorkerAt(worker, wrapper, point, &target));
+            expectNoHelpers(point.step);
+            set = configValue(ConfigKeys::LAST_ARCHIV_NAME);
+            EXPECT_NE(set, previousSet) << point.step.toStdString();
+            EXPECT_EQ(configValue(ConfigKeys::LAST_BACKUP_DONE), QStringLiteral("0"))
+                << point.step.toStdString();
+            if (!testing) {
+                const int file = indexOfFile(set, target);
+                ASSERT_GE(file, 0) << target.toStdString();
+                // A continued run starts again at the recorded line.
+                EXPECT_LE(configValue(ConfigKeys::LAST_BACKUP_LIST_INDEX).toInt(), file)
+                    << "the progress is past " << target.toStdString() << " whose archive was being made";
+            }
+        }
+
+        // At the end: the run is recorded as complete before its log goes into the set.
+        {
+            WorkerProcess worker = makeWorker();
+            ASSERT_TRUE(killWorkerAt(worker, wrapper, {QStringLiteral("log store"), logStore}));
+            expectNoHelpers(QStringLiteral("log store"));
+            EXPECT_EQ(configValue(ConfigKeys::LAST_ARCHIV_NAME), set);
+            EXPECT_EQ(configValue(ConfigKeys::LAST_BACKUP_DONE), QStringLiteral("1"));
+        }
+        // A start after that finds nothing changed; killed while it puts the source list that the
+        // completed set is missing into it.
+        {
+            WorkerProcess worker = makeWorker();
+            ASSERT_TRUE(killWorkerAt(worker, wrapper, {QStringLiteral("source list store"), sourcesStore}));
+            expectNoHelpers(QStringLiteral("source list store"));
+        }
+
+        WorkerProcess last = makeWorker();
+        ASSERT_EQ(last.run(), WorkerProcess::Outcome::Finished) << last.output().toStdString();
         EXPECT_EQ(configValue(ConfigKeys::LAST_BACKUP_DONE), QStringLiteral("1"));
+        EXPECT_EQ(lastSet(), set);
+        EXPECT_EQ(sets().size(), round + 1) << sets().join(QLatin1Char(' ')).toStdString();
+        for (const auto side :
+             {SetLayout::catalogFile, SetLayout::logFile, SetLayout::sourcesFile, SetLayout::configFile})
+            EXPECT_TRUE(QFileInfo::exists(SetLayout::sideArchivePath(destination.path(), set, side)))
+                << side.toString().toStdString();
         const QStringList leftInProgram = CrashChecks::programTmpFiles(program->path());
         EXPECT_TRUE(leftInProgram.isEmpty()) << leftInProgram.join(QLatin1Char('\n')).toStdString();
         const QStringList tmpFiles = CrashChecks::tmpFiles({destination.path()});
         EXPECT_TRUE(tmpFiles.isEmpty()) << tmpFiles.join(QLatin1Char('\n')).toStdString();
-        // The resumed run cleared the scratch archives the killed ones left in the set.
-        QStringList scratch;
-        QDirIterator it(destination.path(), {QStringLiteral(".ombrix-*")}, QDir::Files | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext())
-            scratch << it.next();
+        const QStringList scratch = CrashChecks::scratchFiles(destination.path());
         EXPECT_TRUE(scratch.isEmpty()) << scratch.join(QLatin1Char('\n')).toStdString();
-        expectRestorable(lastSet());
+        expectRestorable(set);
 
         // Changes for the incremental round.
         for (int i = 0; i < 30; i += 4)
             writeSource(QStringLiteral("dir%1/file%2.dat").arg(i % 4).arg(i), randomBytes(1024 * 1024 + i),
                         3600);
     }
-    // The kills must have cut into runs, or the test proved nothing about resuming.
-    EXPECT_GE(leftUnfinished, 2);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "backup/SourceScanner.h"
 #include "core/host/RunState.h"
 #include "core/log/RunLog.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingHost.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +13,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimeZone>
-
-// Readable failure messages for Qt strings.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace ombrix::test {
 

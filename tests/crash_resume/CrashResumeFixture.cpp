@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -14,7 +13,7 @@ namespace ombrix::test {
 void CrashResumeFixture::SetUp()
 {
     RestoreFixture::SetUp();
-    ASSERT_TRUE(config->writeString(ConfigKeys::BACKUP_DIR, destinationDir.path()));
+    ASSERT_TRUE(wrapper.isValid());
 }
 
 void CrashResumeFixture::makeChain()
@@ -55,35 +54,24 @@ void CrashResumeFixture::makeChain()
     states.push_back(sourceTree());
 }
 
-CrashResumeFixture::Series CrashResumeFixture::killAndFinish(WorkerProcess& worker, int kills, int spanMs,
-                                                             const std::function<bool()>& pending)
+bool CrashResumeFixture::killAtEachAndFinish(WorkerProcess& worker, const std::vector<KillPoint>& points,
+                                             const std::function<bool()>& pending)
 {
-    Series series;
-    for (int k = 0; k < kills; ++k) {
-        // Each start goes on where the previous one was cut off, so kill points below two thirds
-        // of a whole run still reach its late steps after a few starts.
-        const WorkerProcess::Outcome outcome = worker.run(int(random.bounded(20, qMax(21, spanMs * 2 / 3))));
-        EXPECT_NE(outcome, WorkerProcess::Outcome::Failed) << worker.output().toStdString();
-        if (outcome != WorkerProcess::Outcome::Killed)
-            continue;
-        ++series.kills;
+    for (const KillPoint& point : points) {
+        if (!killWorkerAt(worker, wrapper, point))
+            return false;
         const QStringList helpers = CrashChecks::liveHelpers(watchedFolders());
-        EXPECT_TRUE(helpers.isEmpty())
-            << "after kill " << k << ": " << helpers.join(QLatin1Char('\n')).toStdString();
-        if (pending())
-            ++series.cutIn;
+        EXPECT_TRUE(helpers.isEmpty()) << "after the kill at " << point.step.toStdString() << ":\n"
+                                       << helpers.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(pending()) << "the kill at " << point.step.toStdString() << " left nothing to continue";
     }
-    series.finished = worker.run(-1) == WorkerProcess::Outcome::Finished;
-    series.output = worker.output();
-    return series;
-}
-
-int CrashResumeFixture::timedRun(WorkerProcess& worker, int minimumMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    EXPECT_EQ(worker.run(-1), WorkerProcess::Outcome::Finished) << worker.output().toStdString();
-    return qMax(minimumMs, int(timer.elapsed()));
+    // The last start runs the real archiver.
+    const QMap<QString, QString> environment = wrapper.environment();
+    for (auto it = environment.cbegin(); it != environment.cend(); ++it)
+        worker.setEnvironment(it.key(), QString());
+    const WorkerProcess::Outcome outcome = worker.run();
+    EXPECT_EQ(outcome, WorkerProcess::Outcome::Finished) << worker.output().toStdString();
+    return outcome == WorkerProcess::Outcome::Finished;
 }
 
 QStringList CrashResumeFixture::watchedFolders() const
@@ -99,11 +87,7 @@ void CrashResumeFixture::expectNothingLeft(const QStringList& extraFolders) cons
         CrashChecks::programTmpFiles(program->path());
     EXPECT_TRUE(tmpFiles.isEmpty()) << tmpFiles.join(QLatin1Char('\n')).toStdString();
     // Scratch archives of killed catalog stores are cleared by the continued run.
-    QStringList scratch;
-    QDirIterator it(destinationDir.path(), {QStringLiteral(".ombrix-*")}, QDir::Files | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        scratch << it.next();
+    const QStringList scratch = CrashChecks::scratchFiles(destinationDir.path());
     EXPECT_TRUE(scratch.isEmpty()) << scratch.join(QLatin1Char('\n')).toStdString();
     const QStringList helpers = CrashChecks::liveHelpers(folders, 0);
     EXPECT_TRUE(helpers.isEmpty()) << helpers.join(QLatin1Char('\n')).toStdString();

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "support/ArchiverWrapper.h"
 #include "support/RestoreFixture.h"
+#include "support/WorkerKill.h"
 #include "support/WorkerProcess.h"
 
 #include <functional>
-#include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -12,7 +13,7 @@
 namespace ombrix::test {
 
 // A backup chain on a real destination, and worker processes that restore or merge on it and
-// are killed with SIGKILL at random moments before one is let run to its end.
+// are killed with SIGKILL at chosen steps before one is let run to its end.
 class CrashResumeFixture : public RestoreFixture
 {
   protected:
@@ -21,20 +22,11 @@ class CrashResumeFixture : public RestoreFixture
     // Sets full -> changes -> deletions -> changes -> additions (sets[0..4], states[0..4]).
     void makeChain();
 
-    // How the kills of one series went.
-    struct Series
-    {
-        int kills = 0; // starts killed before they ended
-        int cutIn = 0; // kills that left the operation pending
-        bool finished = false;
-        QByteArray output;
-    };
-    // Starts the worker `kills` times, killing each start after a random time below spanMs, and
-    // then once more to its end. pending() says whether the operation is unfinished. After every
-    // kill no helper process may still work on the test's folders.
-    Series killAndFinish(WorkerProcess& worker, int kills, int spanMs, const std::function<bool()>& pending);
-    // Runs the worker to its end and answers how long it took (ms), at least minimumMs.
-    int timedRun(WorkerProcess& worker, int minimumMs = 100);
+    // Kills the worker at each point in turn (every start going on where the previous one was
+    // cut off), checking after each kill that no helper process outlived it and that
+    // pending() holds, then lets one more start run to its end; false when that did not finish.
+    bool killAtEachAndFinish(WorkerProcess& worker, const std::vector<KillPoint>& points,
+                             const std::function<bool()>& pending);
 
     // The folders a run may not leave work files or helper processes in.
     QStringList watchedFolders() const;
@@ -45,7 +37,7 @@ class CrashResumeFixture : public RestoreFixture
 
     QStringList sets;
     std::vector<Tree> states;
-    QRandomGenerator random{20251210};
+    ArchiverWrapper wrapper;
 };
 
 } // namespace ombrix::test

@@ -46,10 +46,11 @@ class MergeKillTest : public CrashResumeFixture
     }
 };
 
-// A merge of B..D out of A..E killed with SIGKILL at random moments and continued by fresh
-// program starts until it has finished: B and C are gone, A, D and E restore to their own
-// states, their catalogs equal those of an uninterrupted merge of a copy, and no catalog
-// refers to an archive that is missing.
+// A merge of B..D out of A..E killed with SIGKILL at each of its steps — reading the target's
+// catalog, storing it after the moves, storing a later set's corrected catalog, deleting the
+// merged sets — and continued by fresh program starts until it has finished: B and C are gone,
+// A, D and E restore to their own states, their catalogs equal those of an uninterrupted merge
+// of a copy, and no catalog refers to an archive that is missing.
 TEST_F(MergeKillTest, KilledMergeContinuesToTheResultOfAnUninterruptedOne)
 {
     makeChain();
@@ -66,21 +67,24 @@ TEST_F(MergeKillTest, KilledMergeContinuesToTheResultOfAnUninterruptedOne)
         IniStore copyConfig(copyProgram + QStringLiteral("/config.ini"));
         ASSERT_TRUE(copyConfig.writeString(ConfigKeys::BACKUP_DIR, copyDestination));
     }
-    WorkerProcess whole(QStringLiteral("CrashWorker.Merge"),
-                        {{QStringLiteral("OMBRIX_CRASH_MERGE"), QStringLiteral("1")},
-                         {QStringLiteral("OMBRIX_HOME"), copyProgram}});
-    const int span = timedRun(whole);
+    WorkerProcess whole(QStringLiteral("merge"), {{QStringLiteral("OMBRIX_HOME"), copyProgram}});
+    ASSERT_EQ(whole.run(), WorkerProcess::Outcome::Finished) << whole.output().toStdString();
     const QStringList merged{sets[0], sets[3], sets[4]};
     ASSERT_EQ(QDir(copyDestination).entryList({QStringLiteral("OMX_*")}, QDir::Dirs, QDir::Name), merged);
 
-    WorkerProcess worker(QStringLiteral("CrashWorker.Merge"),
-                         {{QStringLiteral("OMBRIX_CRASH_MERGE"), QStringLiteral("1")}});
-    const Series series = killAndFinish(worker, 8, span, [this] {
-        return config->readInt(ConfigKeys::SUM_DONE, 1) == 0 ||
-               !config->readString(ConfigKeys::SUM_FROM, QString()).isEmpty();
-    });
-    ASSERT_TRUE(series.finished) << series.output.toStdString();
-    EXPECT_GE(series.cutIn, 2) << "the kills must cut into the merge";
+    const ArchiverWrapper::Call catalogRead{QStringLiteral("e"), QStringLiteral("*/archivlist.csv.7z")};
+    const ArchiverWrapper::Call catalogStore{QStringLiteral("a"),
+                                             program->file(QStringLiteral("archivlist.csv"))};
+    WorkerProcess worker(QStringLiteral("merge"), {});
+    ASSERT_TRUE(killAtEachAndFinish(
+        worker,
+        {{QStringLiteral("reading the target's catalog"), catalogRead, 1},
+         {QStringLiteral("storing the target's catalog after the moves"), catalogStore, 1},
+         {QStringLiteral("storing the later set's catalog"), catalogStore, 2},
+         // C is deleted, B not yet.
+         KillPoint::afterStatus(QStringLiteral("deleting the merged sets"),
+                                QStringLiteral("mazání archivu ") + sets[1])},
+        [this] { return config->readInt(ConfigKeys::SUM_DONE, 1) == 0; }));
 
     EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 0), 1);
     EXPECT_EQ(destination->listSetFolders(), merged);

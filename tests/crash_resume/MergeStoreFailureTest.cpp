@@ -4,7 +4,7 @@
 #include "core/config/ConfigKeys.h"
 #include "CrashResumeFixture.h"
 #include "merge/MergeRun.h"
-#include "support/WorkerMergeControls.h"
+#include "support/TestMergeControls.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,20 +35,22 @@ TEST_F(MergeStoreFailureTest, TargetCatalogNotStoredKeepsTheMergedSetsUntilConti
             blocked = QFile::rename(catalogArchive, aside) && QDir().mkdir(catalogArchive);
     });
     {
-        WorkerMergeControls controls(destination->listSetFolders(), from, to);
+        TestMergeControls controls;
+        controls.listWithRange(destination->listSetFolders(), from, to);
         MergeRun merge(host, controls, *config, *runLog, runState, archiveState, *destination);
         merge.setPausePercent(0);
         merge.runMerge();
     }
     host.setPumpHook({});
-    ASSERT_TRUE(blocked);
+    ASSERT_TRUE(blocked) << host.statusTexts(Page::Merge).join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 1), 0);
     EXPECT_EQ(destination->listSetFolders(), sets);
 
     ASSERT_TRUE(QDir().rmdir(catalogArchive));
     ASSERT_TRUE(QFile::rename(aside, catalogArchive));
     {
-        WorkerMergeControls controls(destination->listSetFolders(), from, to);
+        TestMergeControls controls;
+        controls.listWithRange(destination->listSetFolders(), from, to);
         MergeRun merge(host, controls, *config, *runLog, runState, archiveState, *destination);
         merge.setPausePercent(0);
         merge.runMerge();

@@ -9,8 +9,8 @@
 #include "core/text/TextFile.h"
 #include "SetRestorer.h"
 #include "support/TempProgramFolder.h"
+#include "support/WorkerProcess.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -73,7 +73,7 @@ bool E2eSandbox::setConfigValue(const QString& section, const QString& key, cons
         .writeString(section, key, value);
 }
 
-std::unique_ptr<QProcess> E2eSandbox::start() const
+std::unique_ptr<QProcess> E2eSandbox::start(const QMap<QString, QString>& extraEnvironment) const
 {
     // Set names have a resolution of one second: two runs started within the same second would
     // name the same set, which no real schedule does.
@@ -91,6 +91,12 @@ std::unique_ptr<QProcess> E2eSandbox::start() const
     // Timer1 (5 s) and the pause before an unattended run ends (10 s), shortened.
     environment.insert(QStringLiteral("OMBRIX_AUTOSTART_DELAY_MS"), QStringLiteral("100"));
     environment.insert(QStringLiteral("OMBRIX_EXIT_DELAY_MS"), QStringLiteral("100"));
+    for (auto it = extraEnvironment.cbegin(); it != extraEnvironment.cend(); ++it) {
+        if (it.value().isEmpty())
+            environment.remove(it.key());
+        else
+            environment.insert(it.key(), it.value());
+    }
     process->setProcessEnvironment(environment);
     process->setStandardOutputFile(outputFile(root()), QIODevice::Append);
     process->setStandardErrorFile(outputFile(root()), QIODevice::Append);
@@ -98,10 +104,7 @@ std::unique_ptr<QProcess> E2eSandbox::start() const
     if (usesProgram()) {
         process->start(binDir() + QStringLiteral("/ombrix"), {QStringLiteral("-start")});
     } else {
-        environment.insert(QStringLiteral("OMBRIX_E2E_WORKER"), QStringLiteral("1"));
-        process->setProcessEnvironment(environment);
-        process->start(QCoreApplication::applicationFilePath(),
-                       {QStringLiteral("--gtest_filter=EngineWorker.Run")});
+        process->start(workerProgram(), {QStringLiteral("backup")});
     }
     process->waitForStarted(10000);
     return process;

@@ -16,8 +16,8 @@ namespace ombrix::test {
 // (`ombrix -start`, OMBRIX_HOME naming the program folder, no display), with the pauses of an
 // unattended run shortened through the environment.
 //
-// OMBRIX_E2E_ENGINE=1 runs the backup engine in a child test process instead of the program
-// (the EngineWorker test of this folder); that path exists for working on the harness itself.
+// OMBRIX_E2E_ENGINE=1 runs the backup engine in the test worker program instead of the program;
+// that path exists for working on the harness itself.
 class E2eSandbox
 {
   public:
@@ -40,8 +40,9 @@ class E2eSandbox
     QString configValue(const QString& section, const QString& key) const;
     bool setConfigValue(const QString& section, const QString& key, const QString& value);
 
-    // Starts one unattended run. Standard output and error go to a file in the root folder.
-    std::unique_ptr<QProcess> start() const;
+    // Starts one unattended run, with extra environment variables (an empty value removes one).
+    // Standard output and error go to a file in the root folder.
+    std::unique_ptr<QProcess> start(const QMap<QString, QString>& extraEnvironment = {}) const;
     // Starts a run and waits for it to end by itself; false when it did not end within the
     // time or ended abnormally (the process is then killed).
     bool runToEnd(int timeoutMs = 120000) const;

@@ -6,6 +6,7 @@
 #include "merge/MergeRun.h"
 #include "merge/MergeSetList.h"
 #include "support/RestoreFixture.h"
+#include "support/TestMergeControls.h"
 
 #include <algorithm>
 #include <QDir>
@@ -13,70 +14,6 @@
 #include <QLocale>
 
 namespace ombrix::test {
-
-// The whole merge page as plain fields, as the window wiring joins the merge run and the page logic.
-class PageControls : public MergeControls, public MergeListControls
-{
-  public:
-    // MergeControls and MergeListControls
-    void setMergeCaption(const QString& text) override { caption = text; }
-    void setMergeEnabled(bool enabled) override { mergeEnabled = enabled; }
-    void enableMergeList(bool on) override
-    {
-        listEnabled = on;
-        sizeEnabled = on;
-    }
-    void setPagesEnabled(bool enabled, int) override { pagesEnabled = enabled; }
-    QStringList mergeEntries() const override { return entries; }
-    QList<int> selectedPositions() const override { return selected; }
-    void setMergeEntry(int position, const QString& text) override { entries[position] = text; }
-    void selectOnly(int position) override { selected = {position}; }
-    void selectMergeRange() override { setList->selectMergeRange(); }
-    void listMergeSets() override { setList->listMergeSets(); }
-    void clearRestoreListLoaded() override {}
-    void xExit() override { ++exits; }
-    bool passwordEnabled() const override { return false; }
-    QString archivePassword() const override { return {}; }
-
-    // MergeListControls
-    void setMergeEntries(const QStringList& list) override
-    {
-        entries = list;
-        selected.clear();
-    }
-    void insertMergeEntry(int position, const QString& text) override { entries.insert(position, text); }
-    void removeMergeEntry(int position) override
-    {
-        entries.removeAt(position);
-        selected.removeAll(position);
-        for (int& q : selected) {
-            if (q > position)
-                --q;
-        }
-    }
-    void clearMergeSelection() override { selected.clear(); }
-    void setMergeEntrySelected(int position, bool on) override
-    {
-        selected.removeAll(position);
-        if (on)
-            selected << position;
-        std::sort(selected.begin(), selected.end());
-    }
-    void setSizeEnabled(bool enabled) override { sizeEnabled = enabled; }
-    QString sizeCaption() const override { return size; }
-    void setSizeCaption(const QString& text) override { size = text; }
-
-    MergeSetList* setList = nullptr;
-    QString caption;
-    QString size = QStringLiteral("Velikost vybraných archivů");
-    bool mergeEnabled = true;
-    bool listEnabled = true;
-    bool sizeEnabled = true;
-    bool pagesEnabled = true;
-    int exits = 0;
-    QStringList entries;
-    QList<int> selected;
-};
 
 class MergePageLogicTest : public RestoreFixture
 {
@@ -118,7 +55,7 @@ class MergePageLogicTest : public RestoreFixture
     QString sumTo() const { return config->readString(ConfigKeys::SUM_TO, QStringLiteral("?")); }
     QString status() const { return host.currentStatus(Page::Merge).trimmed(); }
 
-    PageControls page;
+    TestMergeControls page;
     std::unique_ptr<MergeSetList> setList;
     std::unique_ptr<MergeRun> merge;
     std::unique_ptr<ArchiveCountKeeper> keeper;

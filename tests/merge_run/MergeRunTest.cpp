@@ -6,39 +6,13 @@
 #include "core/config/ConfigKeys.h"
 #include "merge/MergeControls.h"
 #include "support/RestoreFixture.h"
+#include "support/TestMergeControls.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace ombrix::test {
-
-// The merge page as plain fields: the list is the destination's sets, the selection a range.
-class TestMergeControls : public MergeControls
-{
-  public:
-    void setMergeCaption(const QString& text) override { caption = text; }
-    void setMergeEnabled(bool enabled) override { mergeEnabled = enabled; }
-    void enableMergeList(bool on) override { listEnabled = on; }
-    void setPagesEnabled(bool enabled, int) override { pagesEnabled = enabled; }
-    QStringList mergeEntries() const override { return entries; }
-    QList<int> selectedPositions() const override { return selected; }
-    void setMergeEntry(int position, const QString& text) override { entries[position] = text; }
-    void selectOnly(int) override {}
-    void selectMergeRange() override {}
-    void listMergeSets() override {}
-    void clearRestoreListLoaded() override {}
-    void xExit() override {}
-    bool passwordEnabled() const override { return false; }
-    QString archivePassword() const override { return {}; }
-
-    QString caption;
-    bool mergeEnabled = true;
-    bool listEnabled = true;
-    bool pagesEnabled = true;
-    QStringList entries;
-    QList<int> selected;
-};
 
 class MergeRunTest : public RestoreFixture
 {
@@ -54,12 +28,7 @@ class MergeRunTest : public RestoreFixture
     // Lists the destination's sets and selects positions from..to.
     void selectRange(int from, int to)
     {
-        mergeControls.entries.clear();
-        for (const QString& set : destination->listSetFolders())
-            mergeControls.entries << SetName::withoutPrefix(set);
-        mergeControls.selected.clear();
-        for (int q = from; q <= to; ++q)
-            mergeControls.selected << q;
+        mergeControls.listWithPositions(destination->listSetFolders(), from, to);
     }
 
     // Sets A..E: x only in A; y changed in B; z changed in B and C; w only in B and C.

@@ -181,9 +181,10 @@ TEST_F(ArchiveBrowserTest, ColouredListingCachesEachSetsStateUnderItsFullName)
     writeSource(QStringLiteral("a.txt"), "alpha");
     const QString complete = makeSet();
     // A clean run's log has a known size; anything else says the run logged events.
-    replaceSideFile(complete, QStringLiteral("log.txt"), QByteArray(94, 'x'));
+    writeSource(QStringLiteral("b.txt"), "bravo");
     const QString eventful = makeSet();
     replaceSideFile(eventful, QStringLiteral("log.txt"), QByteArray(95, 'x'));
+    writeSource(QStringLiteral("c.txt"), "charlie");
     const QString broken = makeSet();
     ASSERT_TRUE(
         QFile::remove(SetLayout::sideArchivePath(destinationDir.path(), broken, SetLayout::configFile)));
@@ -232,7 +233,7 @@ TEST_F(ArchiveBrowserTest, ChoosingASetMakesItsCatalogTheWorkList)
     EXPECT_TRUE(page.setButtonsEnabled);
     EXPECT_TRUE(page.restoreEnabled);
     EXPECT_TRUE(page.listEnabled);
-    EXPECT_EQ(page.log, QStringLiteral("Archiv: ") + second);
+    EXPECT_TRUE(page.log.startsWith(QStringLiteral("Archiv: ") + second)) << page.log.toStdString();
     EXPECT_EQ(page.treeRebuilds, 1);
     EXPECT_FALSE(browser->exactStateBlocked());
 
@@ -259,9 +260,9 @@ TEST_F(ArchiveBrowserTest, ExactStateFollowsTheSetsLogAndSourceList)
         {"option marker", "one\r\n", "///D", true},
         {"plain source list", "one\r\n", "", false},
     };
-    writeSource(QStringLiteral("a.txt"), "alpha");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        writeSource(QStringLiteral("a.txt"), c.name);
         const QString set = makeSet();
         replaceSideFile(set, QStringLiteral("log.txt"), c.log);
         replaceSideFile(set, QStringLiteral("sources.txt"),

@@ -71,6 +71,30 @@ QStringList CrashChecks::programTmpFiles(const QString& programFolder)
     return found;
 }
 
+bool CrashChecks::processEnded(qint64 pid, int waitMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QString id = QString::number(pid);
+    for (;;) {
+        if (pid <= 0 || !QFile::exists(QStringLiteral("/proc/") + id) || isZombie(id))
+            return true;
+        if (timer.elapsed() >= waitMs)
+            return false;
+        QThread::msleep(20);
+    }
+}
+
+QStringList CrashChecks::scratchFiles(const QString& folder)
+{
+    QStringList found;
+    QDirIterator it(folder, {QStringLiteral(".ombrix-*")}, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    return found;
+}
+
 QStringList CrashChecks::liveHelpers(const QStringList& folders, int waitMs)
 {
     QElapsedTimer timer;

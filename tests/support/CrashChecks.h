@@ -18,6 +18,11 @@ class CrashChecks
     // "pid command line" of every live process other than this one whose command line names one
     // of the folders, after waiting up to waitMs for them to end.
     static QStringList liveHelpers(const QStringList& folders, int waitMs = 3000);
+    // Whether the process has ended (gone, or a zombie), after waiting up to waitMs for it.
+    static bool processEnded(qint64 pid, int waitMs = 3000);
+    // Scratch files (".ombrix-*") anywhere below the folder: what a killed archive or copy
+    // leaves beside its place.
+    static QStringList scratchFiles(const QString& folder);
 };
 
 } // namespace ombrix::test

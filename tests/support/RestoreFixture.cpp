@@ -1,14 +1,17 @@
 #include "support/RestoreFixture.h"
 
-#include "archive/Archiver.h"
-#include "archive/ArchiverRunner.h"
+#include "archive/TemporaryFiles.h"
+#include "backup/BackupRun.h"
+#include "backup/BackupSession.h"
+#include "backup/Readiness.h"
 #include "core/catalog/CatalogFile.h"
-#include "core/catalog/CatalogLine.h"
-#include "core/catalog/CatalogTime.h"
 #include "core/catalog/SetLayout.h"
 #include "core/config/DefaultConfig.h"
+#include "core/config/Scrambling.h"
 #include "core/sources/SourcesFile.h"
 #include "core/text/TextFile.h"
+#include "core/util/Clock.h"
+#include "support/TestBackupControls.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -27,8 +30,10 @@ void RestoreFixture::SetUp()
     ASSERT_TRUE(sourceDir.isValid());
     ASSERT_TRUE(restoreDir.isValid());
     program = std::make_unique<TempProgramFolder>();
+    Clock::setFake(QDateTime(QDate(2024, 5, 6), QTime(10, 0, 0), Qt::UTC), 0, false);
     program->write(QStringLiteral("config.ini"), defaultConfigBytes());
     config = std::make_unique<IniStore>(program->file(QStringLiteral("config.ini")));
+    ASSERT_TRUE(config->writeString(ConfigKeys::BACKUP_DIR, destinationDir.path()));
     runLog = std::make_unique<RunLog>(program->file(QStringLiteral("log.txt")));
     destination = std::make_unique<FolderDestination>(destinationDir.path());
     ASSERT_TRUE(SourcesFile::write(program->file(SourcesFile::fileName), {sourceDir.path()}));
@@ -38,6 +43,7 @@ void RestoreFixture::SetUp()
 void RestoreFixture::TearDown()
 {
     run.reset();
+    Clock::clearFake();
 }
 
 void RestoreFixture::makeRun()
@@ -54,6 +60,12 @@ QString RestoreFixture::writeSource(const QString& relPath, const QByteArray& by
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
+    file.close();
+    EXPECT_TRUE(file.open(QIODevice::ReadWrite));
+    // Ten seconds of file time per set made so far: a file written for the next set never
+    // shares the catalog's two-second time slot with its previous version.
+    EXPECT_TRUE(file.setFileTime(QDateTime(QDate(2024, 1, 2), QTime(8, 0), Qt::UTC).addSecs(10 * m_setCount),
+                                 QFileDevice::FileModificationTime));
     return path;
 }
 
@@ -82,44 +94,42 @@ RestoreFixture::Tree RestoreFixture::sourceTree() const
 
 QString RestoreFixture::makeSet()
 {
-    const QString set = QStringLiteral("OMX_2024-05-06_10-00-%1").arg(m_setCount++, 2, 10, QLatin1Char('0'));
-    ArchiveSettings settings;
-    settings.targetArchiveName = set;
-    settings.passwordEnabled = !controls.password.isEmpty();
-    settings.archivePassword = controls.password;
-    ArchiverRunner runner(runState, host);
-    Archiver archiver(*destination, runner, host, nullptr, settings);
-    const QString time =
-        CatalogTime::fromFileTime(QDateTime(QDate(2024, 1, 2), QTime(8, 0), Qt::UTC), 0, false);
-
-    QStringList catalog;
-    std::map<QString, std::pair<QByteArray, QString>> archived;
-    for (const auto& [rel, bytes] : sourceTree()) {
-        const QString path = sourceDir.filePath(rel);
-        auto previous = m_archived.find(path);
-        QString holder = set;
-        if (previous != m_archived.end() && previous->second.first == bytes)
-            holder = previous->second.second;
-        else
-            EXPECT_TRUE(archiver.archivovat(path, QStringLiteral("0"))) << path.toStdString();
-        archived[path] = {bytes, holder};
-        catalog << CatalogLine::make(path, time, holder, false);
+    const QString before = config->readString(ConfigKeys::LAST_ARCHIV_NAME, QString());
+    if (!controls.password.isEmpty()) {
+        EXPECT_TRUE(config->writeString(ConfigKeys::PASSWORD, sifruj(controls.password)));
     }
-    m_archived = archived;
-    m_catalogs[set] = catalog;
-    EXPECT_TRUE(CatalogFile::write(program->file(QStringLiteral("archivlist.csv")), catalog));
-    EXPECT_TRUE(archiver.archivovat(QStringLiteral("archivlist.csv"), QStringLiteral("0")));
-    EXPECT_TRUE(archiver.archivovat(QStringLiteral("sources.txt"), QStringLiteral("0")));
-    EXPECT_TRUE(archiver.archivovat(QStringLiteral("config.ini"), QStringLiteral("0")));
-    program->write(QStringLiteral("log.txt"), "Archiv: " + set.toUtf8() + "\r\n");
-    EXPECT_TRUE(archiver.archivovat(QStringLiteral("log.txt"), QStringLiteral("0")));
-    QFile::remove(program->file(QStringLiteral("archivlist.csv")));
-    return set;
+    Clock::advanceFake(60);
+    ++m_setCount;
+    {
+        // A program start with the window's controls as a scheduled run leaves them.
+        RecordingHost backupHost;
+        TestBackupControls backupControls;
+        backupControls.scheduled = true;
+        RunState backupState;
+        BackupSession session;
+        RunLog backupLog(program->file(QStringLiteral("log.txt")));
+        backupLog.load();
+        deleteTemporaryFiles();
+        Readiness readiness(backupHost, backupControls, backupControls, *config, backupLog, backupState,
+                            archiveState, session);
+        readiness.setLoadLanguages(false);
+        BackupRun backup(backupHost, backupControls, *config, backupLog, backupState, archiveState, session);
+        backup.setReadinessCheck([&readiness] { readiness.inicializace(); });
+        backup.setPausePercent(0);
+        readiness.inicializace();
+        backup.BitBtn1Click();
+    }
+    const QString set = config->readString(ConfigKeys::LAST_ARCHIV_NAME, QString());
+    EXPECT_EQ(config->readInt(ConfigKeys::LAST_BACKUP_DONE, 0), 1) << "the backup of " << set.toStdString();
+    EXPECT_NE(set, before) << "the backup made no new set";
+    return set == before ? QString() : set;
 }
 
 void RestoreFixture::chooseSet(const QString& set)
 {
-    ASSERT_TRUE(CatalogFile::write(program->file(QStringLiteral("recoverylist.csv")), catalogOf(set)));
+    const QStringList catalog = catalogOf(set);
+    ASSERT_FALSE(catalog.isEmpty()) << set.toStdString();
+    ASSERT_TRUE(CatalogFile::write(program->file(QStringLiteral("recoverylist.csv")), catalog));
     controls.set = set;
 }
 
@@ -127,7 +137,8 @@ QStringList RestoreFixture::storedCatalog(const QString& set) const
 {
     QProcess process;
     process.start(QStringLiteral("7za"),
-                  {QStringLiteral("e"), QStringLiteral("-so"), QStringLiteral("-y"), QStringLiteral("-p"),
+                  {QStringLiteral("e"), QStringLiteral("-so"), QStringLiteral("-y"),
+                   QStringLiteral("-p") + controls.password,
                    SetLayout::sideArchivePath(destinationDir.path(), set, SetLayout::catalogFile)});
     process.waitForFinished(60000);
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)

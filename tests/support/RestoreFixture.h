@@ -4,11 +4,12 @@
 #include "core/config/IniStore.h"
 #include "core/host/RunState.h"
 #include "core/log/RunLog.h"
-#include "restore/RestoreControls.h"
 #include "restore/RestoreRun.h"
 #include "storage/FolderDestination.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingHost.h"
 #include "support/TempProgramFolder.h"
+#include "support/TestRestoreControls.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -20,52 +21,11 @@
 
 namespace ombrix::test {
 
-// The restore page as plain fields.
-class TestRestoreControls : public RestoreControls
-{
-  public:
-    void setRestoreCaption(const QString& text) override { caption = text; }
-    void setRestoreEnabled(bool enabled) override { restoreEnabled = enabled; }
-    void enableRestoreControls(bool on) override { controlsEnabled = on; }
-    void setPagesEnabled(bool enabled, int keepIndex) override
-    {
-        pagesEnabled = enabled;
-        keptPage = keepIndex;
-    }
-    void setPasswordControlsEnabled(bool enabled) override { passwordControlsEnabled = enabled; }
-    bool restoreToOriginal() const override { return toOriginal; }
-    QString restoreFolder() const override { return folder; }
-    bool exactState() const override { return exact; }
-    QString chosenSet() const override { return set; }
-    void selectSet(const QString& fullName) override { set = fullName; }
-    void refreshSetList() override
-    {
-        ++refreshes;
-        set.clear();
-    }
-    void clearResetControls() override { resetCleared = true; }
-    bool passwordEnabled() const override { return !password.isEmpty(); }
-    QString archivePassword() const override { return password; }
-
-    QString caption;
-    bool restoreEnabled = true;
-    bool controlsEnabled = true;
-    bool pagesEnabled = true;
-    int keptPage = -1;
-    bool passwordControlsEnabled = true;
-    bool toOriginal = false;
-    QString folder;
-    bool exact = false;
-    QString set;
-    int refreshes = 0;
-    bool resetCleared = false;
-    QString password;
-};
-
-// A program folder with the default config.ini, a destination folder and a source folder, and a
-// small backup chain maker: each makeSet() writes one set with the real archiver that holds the
-// files new or changed since the previous set and a catalog listing every current file with the
-// set holding its newest archive, as a backup run leaves it.
+// A program folder with the default config.ini, a destination folder and a source folder named in
+// sources.txt, and a backup chain made by the real backup run: each makeSet() is one press of
+// START (a minute after the previous one on a fake clock), so the sets, catalogs and side
+// archives are exactly what the program writes. Source files written between two sets get a
+// modification time of their own, so every change is seen whatever its size.
 class RestoreFixture : public ::testing::Test
 {
   public:
@@ -81,10 +41,12 @@ class RestoreFixture : public ::testing::Test
     // Every file below folder, relative to it.
     static Tree treeOf(const QString& folder);
 
-    // Backs the source folder up into a new set (a second later than the previous one).
+    // Backs the source folder up with the backup run and returns the set it wrote (empty, with a
+    // test failure, when the run did not complete a new set). The backup runs with the password of
+    // controls.password when one is set.
     QString makeSet();
-    // The catalog of a set as makeSet() wrote it.
-    QStringList catalogOf(const QString& set) const { return m_catalogs.at(set); }
+    // The catalog stored in a set.
+    QStringList catalogOf(const QString& set) const { return storedCatalog(set); }
     // Puts the catalog of set into recoverylist.csv and chooses the set.
     void chooseSet(const QString& set);
     void makeRun();
@@ -107,8 +69,6 @@ class RestoreFixture : public ::testing::Test
     std::unique_ptr<RestoreRun> run;
 
   private:
-    std::map<QString, QStringList> m_catalogs;
-    std::map<QString, std::pair<QByteArray, QString>> m_archived; // path -> content, set
     int m_setCount = 0;
 };
 

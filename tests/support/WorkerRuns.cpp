@@ -7,16 +7,21 @@
 #include "backup/Readiness.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/IniStore.h"
+#include "core/config/Scrambling.h"
 #include "core/host/RunState.h"
 #include "core/log/RunLog.h"
+#include "core/util/Clock.h"
 #include "merge/MergeRun.h"
 #include "restore/RestoreRun.h"
 #include "storage/FolderDestination.h"
 #include "support/RecordingHost.h"
-#include "support/RestoreFixture.h"
-#include "support/WorkerControls.h"
-#include "support/WorkerMergeControls.h"
+#include "support/TestBackupControls.h"
+#include "support/TestMergeControls.h"
+#include "support/TestRestoreControls.h"
 
+#include <csignal>
+#include <cstdio>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -32,8 +37,31 @@ struct ProgramStart
           runLog(home.filePath(QStringLiteral("log.txt")))
     {
         QDir::setCurrent(home.path());
+        bool clockSet = false;
+        const qint64 clock = qEnvironmentVariable("OMBRIX_WORKER_CLOCK").toLongLong(&clockSet);
+        if (clockSet)
+            Clock::setFake(QDateTime::fromSecsSinceEpoch(clock, Qt::UTC), 0, false);
+        killAtStatus(qEnvironmentVariable("OMBRIX_WORKER_KILL_STATUS"),
+                     qEnvironmentVariableIntValue("OMBRIX_WORKER_KILL_PUMP"));
         runLog.load();
         deleteTemporaryFiles();
+    }
+
+    // The process kills itself with SIGKILL at the given pump after a status line holding text
+    // was shown: a crash at a step that runs no child process (deleting the merged sets, say).
+    void killAtStatus(const QString& text, int pumps)
+    {
+        if (text.isEmpty())
+            return;
+        host.setPumpHook([this, text, pumps, seen = -1]() mutable {
+            if (seen < 0 && !host.statusLines().empty() && host.statusLines().back().text.contains(text))
+                seen = 0;
+            if (seen >= 0 && ++seen >= qMax(1, pumps)) {
+                std::fprintf(stderr, "killed during: %s\n", qPrintable(host.statusLines().back().text));
+                std::fflush(stderr);
+                std::raise(SIGKILL);
+            }
+        });
     }
 
     QDir home;
@@ -49,7 +77,8 @@ struct ProgramStart
 bool WorkerRuns::backup()
 {
     ProgramStart start;
-    WorkerControls controls;
+    TestBackupControls controls;
+    controls.scheduled = true;
     BackupSession session;
     Readiness readiness(start.host, controls, controls, start.config, start.runLog, start.runState,
                         start.archiveState, session);
@@ -69,6 +98,7 @@ bool WorkerRuns::restore(const QString& set, const QString& folder)
     FolderDestination destination(start.config.readString(ConfigKeys::BACKUP_DIR, QString()));
     TestRestoreControls controls;
     controls.folder = folder;
+    controls.password = desifruj(start.config.readString(ConfigKeys::PASSWORD, QString()));
     RestoreRun run(start.host, controls, start.config, start.runLog, start.runState, start.archiveState,
                    destination);
     run.setPausePercent(0);
@@ -89,9 +119,11 @@ bool WorkerRuns::merge()
 {
     ProgramStart start;
     FolderDestination destination(start.config.readString(ConfigKeys::BACKUP_DIR, QString()));
-    WorkerMergeControls controls(destination.listSetFolders(),
-                                 start.config.readString(ConfigKeys::SUM_FROM, QString()),
-                                 start.config.readString(ConfigKeys::SUM_TO, QString()));
+    TestMergeControls controls;
+    controls.listWithRange(destination.listSetFolders(),
+                           start.config.readString(ConfigKeys::SUM_FROM, QString()),
+                           start.config.readString(ConfigKeys::SUM_TO, QString()));
+    controls.password = desifruj(start.config.readString(ConfigKeys::PASSWORD, QString()));
     MergeRun run(start.host, controls, start.config, start.runLog, start.runState, start.archiveState,
                  destination);
     run.setPausePercent(0);

@@ -11,7 +11,7 @@ namespace ombrix::test {
 // The backup page and settings page as plain fields: what the engines set is remembered, what
 // they read is whatever the test put there. The stored settings the readiness check loads are
 // taken over into the live option fields as the window would show them.
-class TestControls : public BackupControls, public ReadinessControls
+class TestBackupControls : public BackupControls, public ReadinessControls
 {
   public:
     // BackupControls

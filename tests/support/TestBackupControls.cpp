@@ -1,15 +1,15 @@
-#include "TestControls.h"
+#include "support/TestBackupControls.h"
 
 #include "core/text/TextFile.h"
 
 namespace ombrix::test {
 
-void TestControls::loadLog(const QString& path)
+void TestBackupControls::loadLog(const QString& path)
 {
     loadedLog = TextFile::readLines(path).lines.join(QLatin1Char('\n'));
 }
 
-void TestControls::showStoredSettings(const StoredSettings& settings)
+void TestBackupControls::showStoredSettings(const StoredSettings& settings)
 {
     stored = settings;
     edit1 = settings.backupDir;

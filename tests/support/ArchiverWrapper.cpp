@@ -1,0 +1,166 @@
+#include "support/ArchiverWrapper.h"
+
+#include "support/TempProgramFolder.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+namespace ombrix::test {
+
+namespace {
+
+const QStringList settingNames{
+    QStringLiteral("OMBRIX_7ZA"),           QStringLiteral("OMBRIX_WRAP_DIR"),
+    QStringLiteral("OMBRIX_WRAP_OP"),       QStringLiteral("OMBRIX_WRAP_LAST"),
+    QStringLiteral("OMBRIX_WRAP_PAUSE_AT"), QStringLiteral("OMBRIX_WRAP_FAIL_FROM")};
+
+} // namespace
+
+ArchiverWrapper::ArchiverWrapper()
+{
+    if (!m_dir.isValid())
+        return;
+    m_script = m_dir.filePath(QStringLiteral("archiver_wrapper.sh"));
+    const QString original = sourceDir() + QStringLiteral("/tests/support/archiver_wrapper.sh");
+    m_valid = QFile::copy(original, m_script) &&
+              QFile::setPermissions(m_script,
+                                    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    clear();
+}
+
+ArchiverWrapper::~ArchiverWrapper()
+{
+    release();
+    if (!m_applied)
+        return;
+    for (const QString& name : settingNames) {
+        if (m_previous.contains(name))
+            qputenv(name.toLocal8Bit().constData(), m_previous.value(name));
+        else
+            qunsetenv(name.toLocal8Bit().constData());
+    }
+}
+
+QString ArchiverWrapper::file(const char* name) const
+{
+    return m_dir.filePath(QString::fromLatin1(name));
+}
+
+void ArchiverWrapper::reset()
+{
+    QFile::remove(file("count"));
+    QFile::remove(file("paused"));
+    QFile::remove(file("release"));
+}
+
+void ArchiverWrapper::clear()
+{
+    reset();
+    m_settings = {{QStringLiteral("OMBRIX_7ZA"), m_script},
+                  {QStringLiteral("OMBRIX_WRAP_DIR"), m_dir.path()}};
+    if (m_applied)
+        applyToThisProcess();
+}
+
+void ArchiverWrapper::pauseAt(const Call& call, int n)
+{
+    clear();
+    m_settings.insert(QStringLiteral("OMBRIX_WRAP_OP"), call.op);
+    m_settings.insert(QStringLiteral("OMBRIX_WRAP_LAST"), call.lastPattern);
+    m_settings.insert(QStringLiteral("OMBRIX_WRAP_PAUSE_AT"), QString::number(n));
+    if (m_applied)
+        applyToThisProcess();
+}
+
+void ArchiverWrapper::failFrom(const Call& call, int n)
+{
+    clear();
+    m_settings.insert(QStringLiteral("OMBRIX_WRAP_OP"), call.op);
+    m_settings.insert(QStringLiteral("OMBRIX_WRAP_LAST"), call.lastPattern);
+    m_settings.insert(QStringLiteral("OMBRIX_WRAP_FAIL_FROM"), QString::number(n));
+    if (m_applied)
+        applyToThisProcess();
+}
+
+QMap<QString, QString> ArchiverWrapper::environment() const
+{
+    QMap<QString, QString> environment;
+    for (const QString& name : settingNames)
+        environment.insert(name, m_settings.value(name));
+    return environment;
+}
+
+void ArchiverWrapper::applyToThisProcess()
+{
+    if (!m_applied) {
+        for (const QString& name : settingNames) {
+            if (qEnvironmentVariableIsSet(name.toLocal8Bit().constData()))
+                m_previous.insert(name, qgetenv(name.toLocal8Bit().constData()));
+        }
+        m_applied = true;
+    }
+    for (const QString& name : settingNames) {
+        const QString value = m_settings.value(name);
+        if (value.isEmpty())
+            qunsetenv(name.toLocal8Bit().constData());
+        else
+            qputenv(name.toLocal8Bit().constData(), value.toLocal8Bit());
+    }
+}
+
+bool ArchiverWrapper::waitForPause(int timeoutMs, const std::function<bool()>& stillRunning)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!QFileInfo::exists(file("paused"))) {
+        if (deadline.hasExpired() || (stillRunning && !stillRunning()))
+            return QFileInfo::exists(file("paused"));
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+qint64 ArchiverWrapper::pausedPid() const
+{
+    QFile paused(file("paused"));
+    if (!paused.open(QIODevice::ReadOnly))
+        return 0;
+    return paused.readLine().trimmed().toLongLong();
+}
+
+QStringList ArchiverWrapper::pausedArguments() const
+{
+    QFile paused(file("paused"));
+    if (!paused.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromLocal8Bit(paused.readAll()).split(QLatin1Char('\n'));
+    if (!lines.isEmpty())
+        lines.removeFirst(); // the pid
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+QString ArchiverWrapper::pausedTarget() const
+{
+    const QStringList arguments = pausedArguments();
+    return arguments.isEmpty() ? QString() : arguments.last();
+}
+
+void ArchiverWrapper::release()
+{
+    QFile release(file("release"));
+    if (release.open(QIODevice::WriteOnly))
+        release.close();
+}
+
+int ArchiverWrapper::count() const
+{
+    QFile counter(file("count"));
+    if (!counter.open(QIODevice::ReadOnly))
+        return 0;
+    return counter.readAll().trimmed().toInt();
+}
+
+} // namespace ombrix::test
