@@ -9,13 +9,16 @@
 #include "core/host/Host.h"
 #include "core/log/LogLines.h"
 #include "core/log/RunLog.h"
+#include "platform/DurableFiles.h"
 #include "platform/ProgramFolder.h"
 #include "storage/Destination.h"
 
 #include <filesystem>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace ombrix {
@@ -78,11 +81,50 @@ QString Archiver::sourcePath(const QString& filename)
     return filename;
 }
 
+namespace {
+
+// Catalog times have two-second steps; a second more covers the coarse timestamps some file
+// systems keep.
+constexpr qint64 timeStepMs = 2000;
+constexpr qint64 timeSlackMs = 1000;
+
+struct SourceState
+{
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    bool operator==(const SourceState&) const = default;
+};
+
+SourceState stateOf(const QString& path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {qint64(info.st_size), qint64(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
+}
+
+} // namespace
+
 bool Archiver::archivovat(const QString& filename, const QString& nekompr)
 {
+    m_lastReading = {};
     const QString source = sourcePath(filename);
     if (!TestFile(source, 0))
         return false;
+    // File times are the system's own, whatever clock the run names its sets by.
+    const qint64 readStartMs = QDateTime::currentMSecsSinceEpoch();
+    const SourceState before = stateOf(source);
+    const bool stored = store(filename, source, nekompr);
+    const SourceState after = stateOf(source);
+    m_lastReading.changedWhileRead = !(before == after);
+    const qint64 modifiedMs = after.modifiedNs / 1000000;
+    const qint64 stepStartMs = modifiedMs - modifiedMs % timeStepMs;
+    m_lastReading.recentlyModified = readStartMs < stepStartMs + timeStepMs + timeSlackMs;
+    return stored;
+}
+
+bool Archiver::store(const QString& filename, const QString& source, const QString& nekompr)
+{
     deleteTemporaryFiles();
     const QString level = compressionLevel(filename, m_settings);
 
@@ -121,6 +163,16 @@ bool renameOver(const QString& from, const QString& to)
     return !error;
 }
 
+// Puts a checked scratch file in its place: readable by the user alone (a private file must not
+// become readable to others through its backup), on stable storage before its name points to it,
+// and the name itself on stable storage before anyone records the file as stored.
+bool placeScratch(const QString& scratch, const QString& target)
+{
+    return QFile::setPermissions(scratch, QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+           platform::syncFile(scratch) && renameOver(scratch, target) &&
+           platform::syncFolder(QFileInfo(target).absolutePath());
+}
+
 } // namespace
 
 // Both in-place writers make the new file under a scratch name beside its place, check it and
@@ -139,7 +191,7 @@ bool Archiver::archiveInPlace(const QString& source, const QString& archive, con
     m_runner.run(ArchiverCommands::addFile(scratch, QFileInfo(source).absoluteFilePath(), level,
                                            platform::programFolder(), password));
     const bool result =
-        testZip(m_runner, scratch, m_settings.archivePassword) && renameOver(scratch, archive);
+        testZip(m_runner, scratch, m_settings.archivePassword) && placeScratch(scratch, archive);
     QFile::remove(scratch);
     return result;
 }
@@ -156,7 +208,7 @@ bool Archiver::copyInPlace(const QString& source, const QString& target)
         QFileInfo(source).absoluteFilePath(), scratch, m_settings.internalCopy, m_runner.runState(),
         [this] { m_runner.pump(); }, [this](const QString& text) { m_host.ask(AskKind::Error, text); });
     const bool result =
-        copied && QFileInfo(scratch).size() == QFileInfo(source).size() && renameOver(scratch, target);
+        copied && QFileInfo(scratch).size() == QFileInfo(source).size() && placeScratch(scratch, target);
     QFile::remove(scratch);
     return result;
 }

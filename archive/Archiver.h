@@ -18,6 +18,17 @@ class RunLog;
 class Archiver
 {
   public:
+    // What the last archivovat saw of the file it read.
+    struct SourceReading
+    {
+        // The file's size or modification time was another after the read than before it: the
+        // archive may hold a mix of old and new content.
+        bool changedWhileRead = false;
+        // The file was last written so shortly before the read that a change right after the
+        // read could get the same recorded time (catalog times have two-second steps).
+        bool recentlyModified = false;
+    };
+
     // runLog may be null (nothing is logged then).
     Archiver(Destination& destination, ArchiverRunner& runner, Host& host, RunLog* runLog,
              ArchiveSettings settings);
@@ -38,7 +49,10 @@ class Archiver
     // The file archivovat reads for filename: bare names are files of the program folder.
     static QString sourcePath(const QString& filename);
 
+    const SourceReading& lastReading() const { return m_lastReading; }
+
   private:
+    bool store(const QString& filename, const QString& source, const QString& nekompr);
     bool archiveInPlace(const QString& source, const QString& archive, const QString& level);
     bool copyInPlace(const QString& source, const QString& target);
     bool archiveAndUpload(const QString& filename, const QString& source, const QString& entry,
@@ -51,6 +65,7 @@ class Archiver
     Host& m_host;
     RunLog* m_runLog;
     ArchiveSettings m_settings;
+    SourceReading m_lastReading;
 };
 
 } // namespace ombrix

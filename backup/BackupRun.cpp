@@ -14,6 +14,7 @@
 #include "core/catalog/CatalogFile.h"
 #include "core/catalog/CatalogLine.h"
 #include "core/catalog/CatalogOrder.h"
+#include "core/catalog/CatalogTime.h"
 #include "core/catalog/SetLayout.h"
 #include "core/catalog/SetName.h"
 #include "core/config/IniStore.h"
@@ -47,6 +48,8 @@ constexpr int startFontSize = 16;
 constexpr int resumeFontSize = 10;
 // Progress of lines that are only passed over (unchanged files of earlier sets).
 constexpr qsizetype skippedProgressEvery = 100;
+// Log line of a file that kept changing while it was read twice: its archive may be torn.
+const QString changedWhileArchivedLog = QStringLiteral("changed while archived: ");
 
 QString catalogFileName()
 {
@@ -154,10 +157,14 @@ void BackupRun::start()
     m_newCatalog.clear();
     m_startIndex = 0;
     m_catalogWritten = false;
+    m_catalogChanged = false;
     // Work files of a run that was killed are of no use any more.
     removeWorkFiles();
 
-    m_currentArchiveName = SetName::now();
+    // Later than every set there is, also for runs within one second or after the clock went back.
+    m_currentArchiveName = SetName::laterThan(
+        SetName::now(), QStringList{m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString())} +
+                            destination().listSetFolders());
 
     const SourcesFile::ReadResult sources = SourcesFile::read(platform::programFile(SourcesFile::fileName));
     bool anyEntry = false;
@@ -175,6 +182,9 @@ void BackupRun::start()
         return;
 
     lockWindow();
+    // From here on a destination whose medium goes away counts as lost, instead of being written
+    // into the bare folder that is left.
+    destination().pinVolume();
 
     if (m_session.backupMode == BackupMode::pokracovani) {
         prepareResume();
@@ -446,9 +456,26 @@ void BackupRun::archivingLoop()
         m_host.setStatusHint(Page::Backup, path);
 
         archiver.settings() = archiveSettings();
-        const bool archived = archiver.archivovat(path, catalogField(line, CatalogLine::PlainCopy));
+        const QString plainCopy = catalogField(line, CatalogLine::PlainCopy);
+        bool archived = archiver.archivovat(path, plainCopy);
         // An archiver killed by STOP or skip leaves its work file behind.
         removeWorkFiles();
+        if (archived && archiver.lastReading().changedWhileRead && !m_runState.stopRequested) {
+            // Written to while it was read: read once more.
+            archived = archiver.archivovat(path, plainCopy);
+            removeWorkFiles();
+            if (archived && archiver.lastReading().changedWhileRead) {
+                m_runLog.dologu(changedWhileArchivedLog + path);
+                m_runStatus = RunWarnings;
+            }
+        }
+        if (archived &&
+            (archiver.lastReading().changedWhileRead || archiver.lastReading().recentlyModified) &&
+            !markForNextRun(q)) {
+            // The catalog cannot be stored: the destination does not take writes any more.
+            destinationLost();
+            continue;
+        }
 
         if (archived || m_runState.stopRequested) {
             // Recorded only now: a run cut off before this point archives the file again.
@@ -456,33 +483,78 @@ void BackupRun::archivingLoop()
                 m_config.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, q);
             } else if (q % interval == 0) {
                 // The catalog goes into the set before the index that refers to it.
-                if (QFileInfo::exists(localCatalog()))
-                    archiveLocalCatalog();
+                if (m_catalogChanged && !storeCatalog()) {
+                    destinationLost();
+                    continue;
+                }
                 m_runLog.save();
                 m_config.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, q);
             }
             continue;
         }
 
+        // A destination that is gone is no fault of the file: it stays in the catalog and a
+        // continued run archives it.
+        if (!destinationTakesWrites()) {
+            destinationLost();
+            continue;
+        }
         m_runLog.dologu(logline::notArchived + path);
         m_runStatus = RunWarnings;
         m_newCatalog.removeAt(q);
         --q; // the next line has moved into this place
-        CatalogFile::write(localCatalog(), m_newCatalog);
-        if (!buffered)
-            archiveLocalCatalog();
-        if (m_session.destinationKind == DestinationKind::Dir) {
-            if (!ArchiveSetChecks::testarchiv(destination(), m_currentArchiveName, catalogFileName(),
-                                              QStringLiteral("0"))) {
-                m_runState.stopRequested = true;
-                m_runStatus = RunDestinationLost;
-            }
-        }
+        m_catalogChanged = true;
+        // The set's stored catalog must not name the file. A store that fails means the
+        // destination stopped taking writes: the run ends interrupted, and the catalog left in
+        // the program folder goes into the set at the next start.
+        if (!storeCatalog())
+            destinationLost();
     }
+}
+
+// The stored catalog of the running set is brought up to the one in memory.
+bool BackupRun::storeCatalog()
+{
+    if (!CatalogFile::write(localCatalog(), m_newCatalog) || !archiveLocalCatalog() ||
+        !ArchiveSetChecks::testarchiv(destination(), m_currentArchiveName, catalogFileName(),
+                                      QStringLiteral("0")))
+        return false;
+    m_catalogChanged = false;
+    return true;
+}
+
+// A file last written right before it was read, or written to while it was read, gets a time in
+// the catalog that no scan gives, so the next run archives it again. The catalog with that time
+// is in the set before the progress passes the file.
+bool BackupRun::markForNextRun(qsizetype q)
+{
+    QString& line = m_newCatalog[q];
+    if (!CatalogLine::replaceTime(line, CatalogTime::unsettled(catalogField(line, CatalogLine::Time))))
+        return true;
+    m_catalogChanged = true;
+    return storeCatalog();
+}
+
+bool BackupRun::destinationTakesWrites()
+{
+    if (!destination().isOnline() || !destination().folderExists(m_currentArchiveName))
+        return false;
+    if (m_session.destinationKind != DestinationKind::Dir)
+        return destination().keepAlive();
+    return true;
+}
+
+void BackupRun::destinationLost()
+{
+    m_runState.stopRequested = true;
+    m_runStatus = RunDestinationLost;
 }
 
 void BackupRun::afterLoop()
 {
+    // A set is recorded as complete only with a stored catalog that names exactly what it holds.
+    if (!m_runState.stopRequested && m_catalogChanged && !storeCatalog())
+        destinationLost();
     if (!m_runState.stopRequested) {
         complete();
         commonEnd();

@@ -78,6 +78,10 @@ class BackupRun
     bool writeCatalog();
     bool prepareResume();
     void archivingLoop();
+    bool storeCatalog();
+    bool markForNextRun(qsizetype q);
+    bool destinationTakesWrites();
+    void destinationLost();
     void afterLoop();
     void complete();
     void commonEnd();
@@ -117,6 +121,8 @@ class BackupRun
     bool m_runCompleted = false;
     bool m_warningLogShown = false;
     bool m_catalogWritten = false;
+    // The catalog in memory differs from the one stored in the set.
+    bool m_catalogChanged = false;
     int m_runStatus = RunOk;
     qsizetype m_startIndex = 0;
     QString m_currentArchiveName;

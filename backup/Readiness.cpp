@@ -12,6 +12,7 @@
 #include "core/config/Scrambling.h"
 #include "core/host/Host.h"
 #include "core/lang/Translator.h"
+#include "core/log/RunLog.h"
 #include "core/log/Status.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemLanguage.h"
@@ -75,6 +76,7 @@ void Readiness::inicializace()
     m_settings = readSettings();
     m_session.destinationKind = destinationKindFromText(m_settings.destinationType);
     m_session.progressSaveInterval = m_settings.archivlistBuffer;
+    m_runLog.setProgressSaveInterval(m_settings.archivlistBuffer);
     m_session.internalCopy = m_settings.internalCopy;
     destination().clearCaches();
     m_readinessControls.showStoredSettings(m_settings);

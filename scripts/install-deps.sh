@@ -5,7 +5,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins
     libpoco-dev zlib1g-dev libssl-dev
-    p7zip-full
+    p7zip-full strace
     libgtest-dev libgmock-dev
     python3-pyftpdlib python3-aiosmtpd python3-openssl
     xvfb xauth fonts-dejavu-core

@@ -99,6 +99,11 @@ class Destination
     virtual bool keepAlive() { return true; }
     // Opens a lost connection again with the same values; destinations without one do nothing.
     virtual void reconnect() {}
+    // A run that writes a set calls this first: from then on a folder destination counts as not
+    // online once its root no longer lies on the file system it lies on now (the medium was
+    // unplugged or unmounted and the bare mount folder shows through), so nothing is written
+    // into the wrong place. Other destinations do nothing.
+    virtual void pinVolume() {}
 };
 
 } // namespace ombrix

@@ -1,5 +1,7 @@
 #include "storage/FolderDestination.h"
 
+#include "platform/DurableFiles.h"
+#include "platform/FileSystemInfo.h"
 #include "platform/ProgramFolder.h"
 #include "storage/local/LocalPaths.h"
 #include "storage/local/LocalTree.h"
@@ -53,13 +55,16 @@ bool copyReplacing(const QString& source, const QString& target)
     if (!out.flush())
         return false;
     out.setFileTime(QFileInfo(source).lastModified(), QFileDevice::FileModificationTime);
+    // On stable storage before its name points to it, and the name after the rename.
+    if (!platform::syncFile(out.fileName()))
+        return false;
     std::error_code error;
     std::filesystem::rename(std::filesystem::path(QFile::encodeName(out.fileName()).toStdString()),
                             std::filesystem::path(QFile::encodeName(target).toStdString()), error);
     if (error)
         return false;
     out.setAutoRemove(false);
-    return true;
+    return platform::syncFolder(targetInfo.absolutePath());
 }
 
 } // namespace
@@ -85,6 +90,21 @@ QString FolderDestination::localPath(const QString& relPath) const
     return m_root + QLatin1Char('/') + relPath;
 }
 
+bool FolderDestination::isOnline() const
+{
+    if (m_root.isEmpty() || !storage::DirectoryExists2(m_root))
+        return false;
+    const QString medium = platform::storageRoot(m_root);
+    if (!medium.isEmpty() && !platform::storagePresent(medium))
+        return false;
+    return m_pinnedRoot.isNull() || platform::identityOf(m_root) == m_pinnedRoot;
+}
+
+void FolderDestination::pinVolume()
+{
+    m_pinnedRoot = platform::identityOf(m_root);
+}
+
 bool FolderDestination::fileExists(const QString& relPath)
 {
     const QString path = localPath(relPath);
@@ -97,13 +117,32 @@ bool FolderDestination::folderExists(const QString& relPath)
     return !path.isEmpty() && storage::DirectoryExists2(path);
 }
 
+// Only below the root, never the root itself: a destination folder that is gone (deleted, or a
+// medium that is not attached) is not made again, so nothing lands where the sets are not. The
+// folders are made private to the user, and the folders that got a new entry are put on stable
+// storage, so the archives later written into them cannot lose their way in a power loss.
 bool FolderDestination::makeFolders(const QString& relPath)
 {
     const QString path = localPath(relPath);
-    if (path.isEmpty())
+    if (path.isEmpty() || !isOnline())
         return false;
-    // Never below the mount folder of a removable medium that is not attached.
-    return storage::forceLocalDir(path);
+    QString level = m_root;
+    QStringList changed;
+    for (const QString& segment : relPath.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        const QString parent = level;
+        level += QLatin1Char('/') + segment;
+        if (storage::DirectoryExists2(level))
+            continue;
+        if (!QDir().mkdir(level, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner) &&
+            !storage::DirectoryExists2(level))
+            return false;
+        changed << parent;
+    }
+    for (const QString& folder : std::as_const(changed)) {
+        if (!platform::syncFolder(folder))
+            return false;
+    }
+    return storage::DirectoryExists2(path);
 }
 
 qint64 FolderDestination::fileSize(const QString& relPath)
@@ -132,7 +171,7 @@ TransferResult FolderDestination::storeFile(const QString& localFile, const QStr
 {
     TransferResult result;
     const QString path = localPath(relPath);
-    if (path.isEmpty() || !QFileInfo(localFile).isFile())
+    if (path.isEmpty() || !QFileInfo(localFile).isFile() || !isOnline())
         return result;
     result.ok = copyReplacing(localFile, path) && QFileInfo(path).size() == QFileInfo(localFile).size();
     return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/DurableFiles.h"
 #include "storage/Destination.h"
 
 #include <QString>
@@ -16,7 +17,11 @@ class FolderDestination : public Destination
     const QString& root() const { return m_root; }
 
     DestinationKind kind() const override { return DestinationKind::Dir; }
-    bool isOnline() const override { return true; }
+    // The root folder is there: it exists, a removable medium it lies on is attached, and, once
+    // pinned, it is still the folder it was then (not the bare mount folder of a medium that went
+    // away, not a folder made anew in place of a deleted one).
+    bool isOnline() const override;
+    void pinVolume() override;
     QString localPath(const QString& relPath) const override;
 
     bool fileExists(const QString& relPath) override;
@@ -34,6 +39,7 @@ class FolderDestination : public Destination
 
   private:
     QString m_root;
+    platform::FileIdentity m_pinnedRoot;
 };
 
 } // namespace ombrix

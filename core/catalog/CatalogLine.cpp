@@ -74,6 +74,14 @@ bool replaceSet(QString& line, QStringView newSet)
     return true;
 }
 
+bool replaceTime(QString& line, QStringView newTime)
+{
+    if (!CatalogTime::isValid(newTime) || line.size() < overhead)
+        return false;
+    line.replace(line.size() - 46, CatalogTime::length, newTime.toString());
+    return true;
+}
+
 QString compareKey(QStringView line)
 {
     return (catalogField(line, Path) + catalogField(line, PlainCopy)).toLower();

@@ -43,6 +43,9 @@ bool isWellFormed(QStringView line);
 // a valid set name or the line is shorter than the fixed part of a line.
 bool replaceSet(QString& line, QStringView newSet);
 
+// Puts another catalog time into a line (the 19 characters that start 46 before the end). False,
+// with the line unchanged, when the time is not a catalog time or the line is too short.
+bool replaceTime(QString& line, QStringView newTime);
 // The key the change analysis compares lines by: lower-case of path followed by "1"/"0".
 QString compareKey(QStringView line);
 

@@ -55,4 +55,14 @@ bool isValid(QStringView time)
            QTime::isValid(number(time, 11, 2), number(time, 14, 2), number(time, 17, 2));
 }
 
+QString unsettled(QStringView time)
+{
+    QString out = time.toString();
+    if (!isValid(time))
+        return out;
+    const int second = number(time, 17, 2);
+    out.replace(17, 2, QString::number(second | 1).rightJustified(2, u'0'));
+    return out;
+}
+
 } // namespace ombrix::CatalogTime

@@ -25,5 +25,11 @@ QString fromFileTime(const QDateTime& lastWrite, int utcOffsetSeconds, bool subt
 // True for text of the exact shape 9999-99-99-99-99-99 that names a real date and time.
 bool isValid(QStringView time);
 
+// A file whose last write was too recent when it was read (a change right after the read could
+// carry the same recorded time) or that changed while it was read is recorded with this time:
+// the recorded one with an odd second, which no scan produces. The next run then sees the file
+// as changed and archives it again. A time that is not valid comes back unchanged.
+QString unsettled(QStringView time);
+
 } // namespace CatalogTime
 } // namespace ombrix

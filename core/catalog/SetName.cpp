@@ -29,6 +29,20 @@ QString now()
     return fromDateTime(Clock::currentDateTime());
 }
 
+QString laterThan(const QString& candidate, const QStringList& existing)
+{
+    QString latest;
+    for (const QString& name : existing) {
+        if (isValid(name) && name > latest)
+            latest = name;
+    }
+    if (latest.isEmpty() || candidate > latest)
+        return candidate;
+    // The fields of a name are carried in a UTC value, so adding a second never meets a
+    // daylight-saving gap.
+    return prefix.toString() + toDateTime(latest).addSecs(1).toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+}
+
 QDateTime toDateTime(QStringView name)
 {
     if (name.size() != length)

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 namespace ombrix {
@@ -17,6 +18,11 @@ inline constexpr QStringView prefix = u"OMX_";
 QString fromDateTime(const QDateTime& localTime);
 // The name for a run starting now (Clock).
 QString now();
+// A name for a new set: candidate when it sorts after every name of existing, else one second
+// after the latest of them. Runs started within one second, or after the clock went back, still
+// get a set of their own that sorts after every set before them. Names in existing that are not
+// set names are ignored.
+QString laterThan(const QString& candidate, const QStringList& existing);
 // True for a well-formed name that denotes a real date and time.
 bool isValid(QStringView name);
 // The date and time fields of a valid name (carried in a UTC value); invalid otherwise.

@@ -95,7 +95,7 @@ QByteArray BackupFixture::randomBytes(int size)
 
 QStringList BackupFixture::sets() const
 {
-    return QDir(destination.path()).entryList({QStringLiteral("OMX_*")}, QDir::Dirs, QDir::Name);
+    return QDir(backupRoot()).entryList({QStringLiteral("OMX_*")}, QDir::Dirs, QDir::Name);
 }
 
 QByteArray BackupFixture::extract(const QString& archive, const QString& password, bool* ok)
@@ -114,7 +114,7 @@ QStringList BackupFixture::catalogOf(const QString& set, const QString& password
 {
     bool ok = false;
     const QByteArray bytes =
-        extract(SetLayout::sideArchivePath(destination.path(), set, SetLayout::catalogFile), password, &ok);
+        extract(SetLayout::sideArchivePath(backupRoot(), set, SetLayout::catalogFile), password, &ok);
     if (!ok)
         return {};
     return TextFile::decodeLines(bytes);
@@ -123,7 +123,7 @@ QStringList BackupFixture::catalogOf(const QString& set, const QString& password
 QStringList BackupFixture::filesOfSet(const QString& set) const
 {
     QStringList files;
-    const QString root = destination.filePath(set);
+    const QString root = QDir(backupRoot()).filePath(set);
     QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
         files.append(QDir(root).relativeFilePath(it.next()));
@@ -150,8 +150,7 @@ void BackupFixture::expectRestorable(const QString& set, const QString& password
         const QString path = catalogField(line, CatalogLine::Path);
         listed.append(path);
         bool ok = false;
-        const QByteArray content =
-            extract(SetLayout::archivePathOfLine(destination.path(), line), password, &ok);
+        const QByteArray content = extract(SetLayout::archivePathOfLine(backupRoot(), line), password, &ok);
         EXPECT_TRUE(ok) << "cannot restore " << path.toStdString() << " from " << line.toStdString();
         QFile source(path);
         ASSERT_TRUE(source.open(QIODevice::ReadOnly));

@@ -43,6 +43,10 @@ class BackupFixture : public ::testing::Test
     QString writeSource(const QString& relPath, const QByteArray& bytes, int timeOffset = 0);
     static QByteArray randomBytes(int size);
 
+    // The folder the sets are read from: the destination folder, unless a test points the
+    // program at another one (setBackupRoot).
+    QString backupRoot() const { return m_backupRoot.isEmpty() ? destination.path() : m_backupRoot; }
+    void setBackupRoot(const QString& folder) { m_backupRoot = folder; }
     QStringList sets() const;
     QString lastSet() const { return sets().isEmpty() ? QString() : sets().last(); }
     // The catalog stored in a set (empty when it cannot be read).
@@ -79,6 +83,9 @@ class BackupFixture : public ::testing::Test
     std::unique_ptr<RunLog> runLog;
     std::unique_ptr<Readiness> readiness;
     std::unique_ptr<BackupRun> run;
+
+  private:
+    QString m_backupRoot;
 };
 
 } // namespace ombrix::test

@@ -39,10 +39,11 @@ void touchWithNewContent(const QString& path, const QByteArray& bytes)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
     file.close();
-    // Catalog times have two-second resolution: move the time well away from the old one.
+    // Catalog times have two-second resolution: move the time well away from the old one, into
+    // the past, as for a file changed a while before the run that reads it.
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(
-        file.setFileTime(QFileInfo(path).lastModified().addSecs(3600), QFileDevice::FileModificationTime));
+        file.setFileTime(QFileInfo(path).lastModified().addSecs(-3600), QFileDevice::FileModificationTime));
 }
 
 using ChainTest = E2eTest;

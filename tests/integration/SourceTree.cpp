@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -61,7 +62,11 @@ bool SourceTree::writeFile(const QString& path, quint32 seed, qint64 size)
             return false;
         left -= n;
     }
-    return true;
+    // Written a while before any run reads it: a file written right before it is read is
+    // archived once more by the next run (its recorded time cannot tell a later change).
+    return file.flush() &&
+           file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-1).addSecs(seed % 3600),
+                            QFileDevice::FileModificationTime);
 }
 
 QStringList SourceTree::generate(const QString& root, quint32 seed, int count)

@@ -3,6 +3,7 @@
 #include "support/TempProgramFolder.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -50,9 +51,10 @@ QString ArchiverWrapper::file(const char* name) const
 
 void ArchiverWrapper::reset()
 {
-    QFile::remove(file("count"));
-    QFile::remove(file("paused"));
-    QFile::remove(file("release"));
+    for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files)) {
+        if (name != QLatin1String("archiver_wrapper.sh"))
+            QFile::remove(m_dir.filePath(name));
+    }
 }
 
 void ArchiverWrapper::clear()
@@ -66,12 +68,34 @@ void ArchiverWrapper::clear()
 
 void ArchiverWrapper::pauseAt(const Call& call, int n)
 {
+    pauseAt(call, QList<int>{n});
+}
+
+void ArchiverWrapper::pauseAt(const Call& call, const QList<int>& numbers)
+{
     clear();
+    QStringList listed;
+    for (const int n : numbers)
+        listed << QString::number(n);
     m_settings.insert(QStringLiteral("OMBRIX_WRAP_OP"), call.op);
     m_settings.insert(QStringLiteral("OMBRIX_WRAP_LAST"), call.lastPattern);
-    m_settings.insert(QStringLiteral("OMBRIX_WRAP_PAUSE_AT"), QString::number(n));
+    m_settings.insert(QStringLiteral("OMBRIX_WRAP_PAUSE_AT"), listed.join(QLatin1Char(' ')));
     if (m_applied)
         applyToThisProcess();
+}
+
+bool ArchiverWrapper::hasPaused(int n) const
+{
+    const QString number = QString::number(n);
+    return QFileInfo::exists(m_dir.filePath(QStringLiteral("paused-") + number)) &&
+           !QFileInfo::exists(m_dir.filePath(QStringLiteral("release-") + number));
+}
+
+void ArchiverWrapper::release(int n)
+{
+    QFile release(m_dir.filePath(QStringLiteral("release-") + QString::number(n)));
+    if (release.open(QIODevice::WriteOnly))
+        release.close();
 }
 
 void ArchiverWrapper::failFrom(const Call& call, int n)

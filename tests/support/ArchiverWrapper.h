@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,10 @@ class ArchiverWrapper
 
     // The matching call number n waits for release() (or a kill of the program).
     void pauseAt(const Call& call, int n);
+    // Each matching call whose number is listed waits for release(n) or release().
+    void pauseAt(const Call& call, const QList<int>& numbers);
+    // Whether call number n has paused (and not been released).
+    bool hasPaused(int n) const;
     // Matching calls from number n on fail without touching anything.
     void failFrom(const Call& call, int n);
     // No call is held back or fails any more; the count starts again.
@@ -49,8 +54,10 @@ class ArchiverWrapper
     QStringList pausedArguments() const;
     // The last argument of the paused call.
     QString pausedTarget() const;
-    // Lets a paused call go on to the real archiver.
+    // Lets every paused call go on to the real archiver.
     void release();
+    // Lets the paused call number n go on.
+    void release(int n);
     // Matching calls so far.
     int count() const;
 

@@ -5,9 +5,10 @@
 # $OMBRIX_WRAP_OP and its last argument (the archive or the source file) matches the shell
 # pattern $OMBRIX_WRAP_LAST. Matching calls are counted in $OMBRIX_WRAP_DIR/count.
 #
-#  - the call number $OMBRIX_WRAP_PAUSE_AT writes its process id and its arguments to
-#    $OMBRIX_WRAP_DIR/paused and waits until $OMBRIX_WRAP_DIR/release exists (a test kills the
-#    program meanwhile, or lets it go on);
+#  - the calls whose numbers $OMBRIX_WRAP_PAUSE_AT lists (separated by spaces) write their
+#    process id and arguments to $OMBRIX_WRAP_DIR/paused-N (and paused) and wait until
+#    $OMBRIX_WRAP_DIR/release-N or $OMBRIX_WRAP_DIR/release exists (a test kills the program
+#    meanwhile, or changes something and lets it go on);
 #  - from the call number $OMBRIX_WRAP_FAIL_FROM on, matching calls do nothing and end with
 #    exit code 2, as an archiver does that cannot write or read.
 #
@@ -35,10 +36,13 @@ if [ $matched = 1 ]; then
     if [ -n "$OMBRIX_WRAP_FAIL_FROM" ] && [ "$number" -ge "$OMBRIX_WRAP_FAIL_FROM" ]; then
         exit 2
     fi
-    if [ "$number" = "$OMBRIX_WRAP_PAUSE_AT" ]; then
+    case " $OMBRIX_WRAP_PAUSE_AT " in
+    *" $number "*)
         { echo "$$"; printf '%s\n' "$@"; } >"$dir/paused.part"
+        cp "$dir/paused.part" "$dir/paused-$number"
         mv "$dir/paused.part" "$dir/paused"
-        while [ ! -e "$dir/release" ]; do sleep 0.05; done
-    fi
+        while [ ! -e "$dir/release" ] && [ ! -e "$dir/release-$number" ]; do sleep 0.05; done
+        ;;
+    esac
 fi
 exec "${OMBRIX_WRAP_REAL:-7za}" "$@"
