@@ -3,6 +3,7 @@
 #include "core/catalog/SetLayout.h"
 #include "core/config/Scrambling.h"
 #include "core/log/LogLines.h"
+#include "support/ArchiverWrapper.h"
 
 #include <QDir>
 #include <QFile>
@@ -150,21 +151,28 @@ TEST_F(BackupRunTest, StopDuringTheThirdFileResumesWithIt)
 {
     writeSource(QStringLiteral("a.txt"), "alpha");
     writeSource(QStringLiteral("b.txt"), "beta");
-    const QString third = writeSource(QStringLiteral("c.bin"), randomBytes(24 * 1024 * 1024));
+    const QString third = writeSource(QStringLiteral("c.bin"), randomBytes(256 * 1024));
     writeSource(QStringLiteral("d.txt"), "delta");
     writeSource(QStringLiteral("e.txt"), "epsilon");
     restartProgram();
 
+    // STOP is pressed while the archiver call for the third file is held, however fast the
+    // archiver would have been.
+    ArchiverWrapper wrapper;
+    ASSERT_TRUE(wrapper.isValid());
+    wrapper.applyToThisProcess();
+    wrapper.pauseAt({QStringLiteral("a"), QStringLiteral("*/c.bin")}, 1);
     bool pressed = false;
     host.setPumpHook([&] {
-        if (!pressed && archivedHints().size() == 3 && runState.lastProcessId > 0) {
+        if (!pressed && wrapper.waitForPause(0)) {
             pressed = true;
             run->BitBtn1Click(); // the button shows STOP now
         }
     });
     pressStart();
-    ASSERT_TRUE(pressed);
+    ASSERT_TRUE(pressed) << "the run never reached the archiver call for " << third.toStdString();
     host.setPumpHook({});
+    wrapper.clear();
 
     ASSERT_EQ(archivedHints().last(), third);
     const QString set = lastSet();
@@ -206,19 +214,26 @@ TEST_F(BackupRunTest, StopDuringTheThirdFileResumesWithIt)
 TEST_F(BackupRunTest, SkipDropsTheFileAndEndsWithAWarning)
 {
     writeSource(QStringLiteral("a.txt"), "alpha");
-    const QString skipped = writeSource(QStringLiteral("b.bin"), randomBytes(24 * 1024 * 1024));
+    const QString skipped = writeSource(QStringLiteral("b.bin"), randomBytes(256 * 1024));
     writeSource(QStringLiteral("c.txt"), "gamma");
     restartProgram();
 
+    // "Přeskočit" is pressed while the archiver call for the second file is held.
+    ArchiverWrapper wrapper;
+    ASSERT_TRUE(wrapper.isValid());
+    wrapper.applyToThisProcess();
+    wrapper.pauseAt({QStringLiteral("a"), QStringLiteral("*/b.bin")}, 1);
     bool pressed = false;
     host.setPumpHook([&] {
-        if (!pressed && archivedHints().size() == 2 && runState.lastProcessId > 0) {
+        if (!pressed && wrapper.waitForPause(0)) {
             pressed = true;
             run->Button21Click();
         }
     });
     pressStart();
-    ASSERT_TRUE(pressed);
+    ASSERT_TRUE(pressed) << "the run never reached the archiver call for " << skipped.toStdString();
+    host.setPumpHook({});
+    wrapper.clear();
 
     const QString set = lastSet();
     EXPECT_TRUE(statusShown(QStringLiteral("přeskakuji aktuálně zálohovaný soubor")));
