@@ -3,6 +3,7 @@
 #include "core/config/ConfigKeys.h"
 #include "core/config/IniStore.h"
 #include "core/log/Status.h"
+#include "support/Screenshots.h"
 #include "ui/logviewer/LogViewer.h"
 #include "ui/mainwindow/BackupPage.h"
 #include "ui/mainwindow/MainWindow.h"
@@ -73,9 +74,7 @@ TEST_F(BackupWindowFixture, StartMakesAFullBackupThenAnIncrementalOne)
         EXPECT_TRUE(window->pages()->isTabEnabled(page)) << page;
     EXPECT_FALSE(window->findChild<QCheckBox*>(QStringLiteral("CheckBox9"))->isEnabled());
 
-    const QString screenshots = QDir(binDir()).filePath(QStringLiteral("../screenshots"));
-    QDir().mkpath(screenshots);
-    EXPECT_TRUE(window->grab().save(QDir(screenshots).filePath(QStringLiteral("backup_page_after_run.png"))));
+    EXPECT_TRUE(window->grab().save(screenshotPath(QStringLiteral("backup_page_after_run.png"))));
 
     // A changed file: the next START makes an incremental set holding only that file.
     writeSource(QStringLiteral("sub/b c.txt"), text(90, "beta"));

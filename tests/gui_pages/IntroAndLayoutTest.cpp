@@ -1,4 +1,5 @@
 #include "PageTestSupport.h"
+#include "support/Screenshots.h"
 #include "ui/mainwindow/DestinationPage.h"
 #include "ui/mainwindow/IntroPage.h"
 #include "ui/mainwindow/MainWindow.h"
@@ -86,7 +87,7 @@ TEST(Pages, FitAt1024x768WithCaptionsUnclippedAndScreenshots)
                 EXPECT_GE(label->width(), label->sizeHint().width()) << label->objectName().toStdString();
             }
         }
-        const QString path = QDir(screenshotFolder()).filePath(QLatin1String(p.file));
+        const QString path = screenshotPath(QLatin1String(p.file));
         ASSERT_TRUE(window.grab().save(path)) << path.toStdString();
         EXPECT_GT(QFileInfo(path).size(), 0);
     }

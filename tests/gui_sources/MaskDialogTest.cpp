@@ -1,5 +1,7 @@
 #include "ui/dialogs/MaskDialog.h"
 
+#include "support/Screenshots.h"
+
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -82,7 +84,5 @@ TEST(MaskDialog, Screenshot)
                 << caption->objectName().toStdString();
         }
     }
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
-    QDir().mkpath(folder);
-    EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/sources-mask-dialog.png")));
+    EXPECT_TRUE(dialog.grab().save(ombrix::test::screenshotPath(QStringLiteral("sources-mask-dialog.png"))));
 }

@@ -1,6 +1,7 @@
 #include "ui/mainwindow/SourcesPage.h"
 
 #include "core/sources/SourcesFile.h"
+#include "support/Screenshots.h"
 #include "support/TempProgramFolder.h"
 #include "ui/dialogs/FileDialogs.h"
 #include "ui/dialogs/MaskDialog.h"
@@ -39,13 +40,6 @@ QByteArray fileBytes(const QStringList& lines)
     for (const QString& line : lines)
         bytes += line.toUtf8() + "\r\n";
     return bytes;
-}
-
-QString screenshotPath(const QString& name)
-{
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
-    QDir().mkpath(folder);
-    return QDir(folder).absoluteFilePath(name);
 }
 
 // A shown sources page on a fresh program folder, with pickers that answer only from the queue.
@@ -320,7 +314,7 @@ TEST_F(SourcesPageTest, ThePageFitsTheSmallestWindowAndScalesUp)
         EXPECT_GT(list->height(), page->height() / 2);
         if (size.width() == 1024) {
             page->list()->setCurrentRow(1);
-            EXPECT_TRUE(window.grab().save(screenshotPath(QStringLiteral("sources-page.png"))));
+            EXPECT_TRUE(window.grab().save(test::screenshotPath(QStringLiteral("sources-page.png"))));
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "core/catalog/CatalogLine.h"
 #include "core/text/TextFile.h"
+#include "support/Screenshots.h"
 #include "support/TempProgramFolder.h"
 
 #include <gtest/gtest.h>
@@ -347,18 +348,69 @@ TEST_F(TreeWindowTest, TheWindowCannotBeClosedWhileBuilding)
     EXPECT_EQ(fileNodes(window), 700);
 }
 
+namespace {
+
+// The window's controls as the layout placed them, and the window's size then.
+struct TreeLayout
+{
+    QSize window;
+    QRect tree;
+    QRect progress;
+    QRect apply;
+    QRect reload;
+    QRect info;
+};
+
+TreeLayout layoutOf(const TreeWindow& window)
+{
+    return {window.size(),
+            window.tree()->geometry(),
+            window.progressBar()->geometry(),
+            window.applyButton()->geometry(),
+            window.reloadButton()->geometry(),
+            window.infoLabel()->geometry()};
+}
+
+} // namespace
+
+// Growing the window gives all the room to the tree and the progress bar; the buttons and the
+// label keep their place at the bottom right, and no control leaves the window or covers
+// another, at a small size and at a large one.
 TEST_F(TreeWindowTest, ControlsFollowTheWindowSize)
 {
     TreeWindow window(listPath());
     window.resize(600, 400);
     window.show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isBuilding() && window.state() != State::Marked; }));
-    EXPECT_EQ(window.tree()->geometry(), QRect(8, 8, 600 - 16, 400 - 87));
-    EXPECT_EQ(window.progressBar()->geometry().width(), 600 - 148);
-    EXPECT_EQ(window.progressBar()->geometry().top(), 400 - 54);
-    EXPECT_EQ(window.applyButton()->geometry().topLeft(), QPoint(600 - 78, 400 - 56));
-    EXPECT_EQ(window.reloadButton()->geometry().topLeft(), QPoint(600 - 134, 400 - 56));
-    EXPECT_EQ(window.infoLabel()->geometry().top(), 400 - 70);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isBuilding() && window.state() != State::Marked; }))
+        << "the tree was not built within 5 s";
+    const TreeLayout small = layoutOf(window);
+    window.resize(900, 700);
+    QCoreApplication::processEvents();
+    const TreeLayout large = layoutOf(window);
+    const int dx = large.window.width() - small.window.width();
+    const int dy = large.window.height() - small.window.height();
+    ASSERT_GT(dx, 0);
+    ASSERT_GT(dy, 0);
+
+    EXPECT_EQ(large.tree.topLeft(), small.tree.topLeft());
+    EXPECT_EQ(large.tree.size(), small.tree.size() + QSize(dx, dy)) << "the tree does not take the room";
+    EXPECT_EQ(large.progress.left(), small.progress.left());
+    EXPECT_EQ(large.progress.width(), small.progress.width() + dx);
+    EXPECT_EQ(large.progress.top(), small.progress.top() + dy);
+    EXPECT_EQ(large.apply.topLeft(), small.apply.topLeft() + QPoint(dx, dy)) << "POUŽÍT left its corner";
+    EXPECT_EQ(large.reload.topLeft(), small.reload.topLeft() + QPoint(dx, dy));
+    EXPECT_EQ(large.info.top(), small.info.top() + dy);
+
+    for (const TreeLayout& layout : {small, large}) {
+        SCOPED_TRACE(std::to_string(layout.window.width()) + "x" + std::to_string(layout.window.height()));
+        const QRect client(QPoint(0, 0), layout.window);
+        for (const QRect& control : {layout.tree, layout.progress, layout.apply, layout.reload, layout.info})
+            EXPECT_TRUE(client.contains(control)) << "a control reaches outside the window";
+        for (const QRect& below : {layout.progress, layout.apply, layout.reload, layout.info})
+            EXPECT_FALSE(layout.tree.intersects(below)) << "a control covers the tree";
+        EXPECT_FALSE(layout.apply.intersects(layout.reload)) << "the two buttons overlap";
+        EXPECT_FALSE(layout.progress.intersects(layout.reload)) << "the progress bar runs under a button";
+    }
 }
 
 TEST_F(TreeWindowTest, AHundredThousandLinesShowProgressAndStopFromATimer)
@@ -404,10 +456,7 @@ TEST_F(TreeWindowTest, AHundredThousandLinesShowProgressAndStopFromATimer)
     window.tree()->repaint();
     const qint64 untickMs = clock.elapsed();
 
-    const QString shots =
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
-    QDir().mkpath(shots);
-    window.grab().save(shots + QStringLiteral("/tree_window.png"));
+    EXPECT_TRUE(window.grab().save(test::screenshotPath(QStringLiteral("tree_window.png"))));
 
     clock.restart();
     QTest::mouseClick(window.applyButton(), Qt::LeftButton);
