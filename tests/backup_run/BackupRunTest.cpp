@@ -275,6 +275,51 @@ TEST_F(BackupRunTest, FileVanishingDuringTheRunIsReportedNotArchived)
     expectRestorable(lastSet());
 }
 
+// VERIFY_LAST_ARCHIV through the whole run: an archive lost from an older set of the chain goes
+// unnoticed without the check (nothing changed, no set), and with the check on the next run
+// archives that file again into a new set that holds nothing else, and ends without a warning.
+TEST_F(BackupRunTest, VerifiedRunArchivesAgainWhatAnOlderSetLost)
+{
+    const QString a = writeSource(QStringLiteral("a.txt"), "alpha");
+    writeSource(QStringLiteral("b.txt"), "beta");
+    const QString c = writeSource(QStringLiteral("c.txt"), "gamma");
+    pressStart();
+    const QString first = lastSet();
+    writeSource(QStringLiteral("c.txt"), "gamma, second version", 3600);
+    restartProgram();
+    pressStart();
+    ASSERT_EQ(sets().size(), 2);
+    const QString second = lastSet();
+    ASSERT_TRUE(QFile::remove(SetLayout::archivePath(destination.path(), first, a, false)));
+
+    // Without the check the loss is not seen.
+    restartProgram();
+    ASSERT_FALSE(controls.checkBox7);
+    pressStart();
+    EXPECT_TRUE(statusShown(QStringLiteral("Od minulé zálohy se nic nezměnilo")));
+    EXPECT_EQ(sets(), (QStringList{first, second}));
+
+    // The stored option turns the check on for the next run.
+    config->writeInt(ConfigKeys::VERIFY_LAST_ARCHIV, 1);
+    restartProgram();
+    ASSERT_TRUE(controls.checkBox7) << "the readiness check did not load VERIFY_LAST_ARCHIV";
+    pressStart();
+    EXPECT_TRUE(statusShown(QStringLiteral("Analýza - hledání změn a kontrola archivů")));
+    ASSERT_EQ(sets().size(), 3);
+    const QString third = lastSet();
+    EXPECT_EQ(fileArchives(filesOfSet(third)), QStringList{SetLayout::pathInSet(a, false)});
+    for (const QString& line : catalogOf(third)) {
+        const QString path = catalogField(line, CatalogLine::Path);
+        const QString expected = path == a ? third : path == c ? second : first;
+        EXPECT_EQ(catalogField(line, CatalogLine::Set), expected) << line.toStdString();
+    }
+    EXPECT_EQ(host.currentStatus(Page::Backup),
+              statusText(Page::Backup, QStringLiteral("Úspěšný konec zálohování")))
+        << "a lost archive found by the check is no warning";
+    EXPECT_EQ(run->runStatus(), RunOk);
+    expectRestorable(third);
+}
+
 TEST_F(BackupRunTest, PasswordWithSpacesEncryptsTheChainAndAWrongOneStopsIt)
 {
     const QString password = QStringLiteral("tajné heslo s mezerami");
