@@ -88,7 +88,8 @@ TEST_P(DamagedCatalog, StartSaysTheCatalogIsDamagedAndStartsNothing)
             EXPECT_FALSE(host.questions()[q].text.contains(text)) << host.questions()[q].text.toStdString();
     }
     // Nothing started.
-    EXPECT_EQ(archivedHints().size(), hintsBefore) << "files were archived after the catalog was found damaged";
+    EXPECT_EQ(archivedHints().size(), hintsBefore)
+        << "files were archived after the catalog was found damaged";
     EXPECT_EQ(sets(), QStringList{last});
     EXPECT_EQ(configValue(ConfigKeys::LAST_ARCHIV_NAME), last);
     EXPECT_EQ(configValue(ConfigKeys::LAST_BACKUP_DONE), doneBefore);
@@ -113,8 +114,9 @@ TEST_P(DamagedCatalog, StartSaysTheCatalogIsDamagedAndStartsNothing)
         const QString log = runLog->logBuffer().join(QLatin1Char('\n')) + QLatin1Char('\n') +
                             QString::fromUtf8(program->read(QStringLiteral("log.txt")));
         if (!damagedCatalogLog.isEmpty())
-            EXPECT_TRUE(log.contains(damagedCatalogLog)) << "the unattended run leaves no reason in its log:\n"
-                                                         << log.toStdString();
+            EXPECT_TRUE(log.contains(damagedCatalogLog))
+                << "the unattended run leaves no reason in its log:\n"
+                << log.toStdString();
     }
 }
 

@@ -115,8 +115,9 @@ TEST_F(UserProgramsTest, ProgramBeforeTheBackupIsWaitedForBeforeTheScan)
             released = true;
             before.release();
         }
-        if (!scanSeen && shown == statusText(Page::Backup,
-                                             QStringLiteral("Skenování adresářů a souborů určených k zálohování"))) {
+        if (!scanSeen &&
+            shown == statusText(Page::Backup,
+                                QStringLiteral("Skenování adresářů a souborů určených k zálohování"))) {
             scanSeen = true;
             doneAtScan = before.done();
         }
@@ -245,7 +246,8 @@ TEST_P(AbandonedRun, DoesNotRunTheProgramAfterTheBackup)
     } else {
         EXPECT_TRUE(statusShown(QStringLiteral("Chyba v sources listu (co zálohovat), více v log.txt")));
     }
-    EXPECT_FALSE(startedAfter) << "the program after the backup was started by a run that did not end properly";
+    EXPECT_FALSE(startedAfter)
+        << "the program after the backup was started by a run that did not end properly";
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, AbandonedRun,
@@ -261,8 +263,8 @@ INSTANTIATE_TEST_SUITE_P(Ends, AbandonedRun,
 struct NotStartedCase
 {
     const char* name;
-    bool before;        // the program before the backup, otherwise the one after it
-    bool existsNoExec;  // a file that is there but cannot be executed, otherwise no file at all
+    bool before;       // the program before the backup, otherwise the one after it
+    bool existsNoExec; // a file that is there but cannot be executed, otherwise no file at all
 };
 
 class ProgramNotStarted : public UserProgramsTest, public ::testing::WithParamInterface<NotStartedCase>
@@ -304,9 +306,9 @@ TEST_P(ProgramNotStarted, IsLoggedAndTheRunEndsWithTheWarning)
         log += QString::fromUtf8(
             extract(SetLayout::sideArchivePath(destination.path(), lastSet(), SetLayout::logFile), {}, &ok));
     }
-    EXPECT_TRUE(log.contains(notStartedLog + command)) << "no \"not started: \" line for " << command.toStdString()
-                                                      << "\nlog:\n"
-                                                      << log.toStdString();
+    EXPECT_TRUE(log.contains(notStartedLog + command))
+        << "no \"not started: \" line for " << command.toStdString() << "\nlog:\n"
+        << log.toStdString();
     EXPECT_EQ(host.currentStatus(Page::Backup), statusText(Page::Backup, warningText))
         << "the run does not end with the warning";
     EXPECT_EQ(run->runStatus(), RunWarnings);

@@ -20,19 +20,53 @@ using namespace ombrix;
 TEST(DefaultConfig, FreshFileHoldsEveryKeyOnceInItsSection)
 {
     using namespace ConfigKeys;
-    const QList<ConfigKey> keys{
-        LAST_ARCHIV_NAME,    LAST_BACKUP_LIST_INDEX, LAST_BACKUP_DONE,   BACKUP_DESTINATION,
-        BACKUP_DIR,          BACKUP_FTP_HOST,        BACKUP_FTP_USER,    BACKUP_FTP_PASS,
-        BACKUP_FTP_DIR,      TAB_INDEX,              RECOVERY_ARCHIVNAME, RECOVERY_ARCHIV_INDEX,
-        RECOVERY_DONE,       RECOVERY_DIR,           RECOVERY_DEST,      SUM_DONE,
-        SUM_FROM,            SUM_TO,                 SKYVRA_USER,        SKYVRA_PASSW,
-        RUN_BEFORE_BACKUP,   PROGRAM_BB,             RUN_AFTER_BACKUP,   PROGRAM_AB,
-        COMPRES_LEVEL,       VERIFY_LAST_ARCHIV,     PASSWORD,           ARCHIVE_COUNT,
-        COLOR_ARCHIVES,      LANGUAGE,               ARCHIVLIST_BUFFER,  EMAIL,
-        SUM_FIRST_SECOND,    AUTOSTART_BACKUP,       SOURCE_ERROR_SKIP,  AUTOUPDATE,
-        FTP_BINARY,          FTP_PASSIVE,            INTERNAL_COPY,      EMAIL_FROM_ADRESS,
-        EMAIL_PC_NAME,       EMAIL_TO_ADRESS,        EMAIL_SMTP_HOST,    EMAIL_SMTP_PORT,
-        EMAIL_SMTP_USERNAME, EMAIL_SMTP_PASSWORD,    EMAIL_SMTP_SSL};
+    const QList<ConfigKey> keys{LAST_ARCHIV_NAME,
+                                LAST_BACKUP_LIST_INDEX,
+                                LAST_BACKUP_DONE,
+                                BACKUP_DESTINATION,
+                                BACKUP_DIR,
+                                BACKUP_FTP_HOST,
+                                BACKUP_FTP_USER,
+                                BACKUP_FTP_PASS,
+                                BACKUP_FTP_DIR,
+                                TAB_INDEX,
+                                RECOVERY_ARCHIVNAME,
+                                RECOVERY_ARCHIV_INDEX,
+                                RECOVERY_DONE,
+                                RECOVERY_DIR,
+                                RECOVERY_DEST,
+                                SUM_DONE,
+                                SUM_FROM,
+                                SUM_TO,
+                                SKYVRA_USER,
+                                SKYVRA_PASSW,
+                                RUN_BEFORE_BACKUP,
+                                PROGRAM_BB,
+                                RUN_AFTER_BACKUP,
+                                PROGRAM_AB,
+                                COMPRES_LEVEL,
+                                VERIFY_LAST_ARCHIV,
+                                PASSWORD,
+                                ARCHIVE_COUNT,
+                                COLOR_ARCHIVES,
+                                LANGUAGE,
+                                ARCHIVLIST_BUFFER,
+                                EMAIL,
+                                SUM_FIRST_SECOND,
+                                AUTOSTART_BACKUP,
+                                SOURCE_ERROR_SKIP,
+                                AUTOUPDATE,
+                                FTP_BINARY,
+                                FTP_PASSIVE,
+                                INTERNAL_COPY,
+                                EMAIL_FROM_ADRESS,
+                                EMAIL_PC_NAME,
+                                EMAIL_TO_ADRESS,
+                                EMAIL_SMTP_HOST,
+                                EMAIL_SMTP_PORT,
+                                EMAIL_SMTP_USERNAME,
+                                EMAIL_SMTP_PASSWORD,
+                                EMAIL_SMTP_SSL};
 
     test::TempProgramFolder home;
     ASSERT_TRUE(writeDefaultConfigIfMissing(home.path()));
@@ -51,7 +85,8 @@ TEST(DefaultConfig, FreshFileHoldsEveryKeyOnceInItsSection)
         if (line.startsWith(QLatin1Char('['))) {
             ASSERT_TRUE(line.endsWith(QLatin1Char(']'))) << line.toStdString();
             if (!sections.isEmpty())
-                EXPECT_EQ(lines.value(i - 1), QByteArray("\r")) << "no blank line before " << line.toStdString();
+                EXPECT_EQ(lines.value(i - 1), QByteArray("\r"))
+                    << "no blank line before " << line.toStdString();
             sections << line.mid(1, line.size() - 2);
             continue;
         }
@@ -85,10 +120,11 @@ TEST(DefaultConfig, ReadsAsTheKeyDefaults)
     using namespace ConfigKeys;
     // Texts that read empty (present, not missing).
     for (const ConfigKey& key :
-         {LAST_ARCHIV_NAME, BACKUP_DIR, BACKUP_FTP_HOST, BACKUP_FTP_USER, BACKUP_FTP_PASS, BACKUP_FTP_DIR,
-          RECOVERY_ARCHIVNAME, RECOVERY_DIR, SUM_FROM, SUM_TO, SKYVRA_USER, SKYVRA_PASSW, PROGRAM_BB,
-          PROGRAM_AB, PASSWORD, EMAIL_FROM_ADRESS, EMAIL_PC_NAME, EMAIL_TO_ADRESS, EMAIL_SMTP_HOST,
-          EMAIL_SMTP_USERNAME, EMAIL_SMTP_PASSWORD})
+         {LAST_ARCHIV_NAME,   BACKUP_DIR,          BACKUP_FTP_HOST, BACKUP_FTP_USER, BACKUP_FTP_PASS,
+          BACKUP_FTP_DIR,     RECOVERY_ARCHIVNAME, RECOVERY_DIR,    SUM_FROM,        SUM_TO,
+          SKYVRA_USER,        SKYVRA_PASSW,        PROGRAM_BB,      PROGRAM_AB,      PASSWORD,
+          EMAIL_FROM_ADRESS,  EMAIL_PC_NAME,       EMAIL_TO_ADRESS, EMAIL_SMTP_HOST, EMAIL_SMTP_USERNAME,
+          EMAIL_SMTP_PASSWORD})
         EXPECT_EQ(store.readString(key, QStringLiteral("<missing>")), QString()) << key.name.data();
     // Numbers.
     const std::pair<ConfigKey, int> numbers[] = {
@@ -97,13 +133,14 @@ TEST(DefaultConfig, ReadsAsTheKeyDefaults)
     for (const auto& [key, value] : numbers)
         EXPECT_EQ(store.readInt(key, -7), value) << key.name.data();
     // Switches: no run pending, every option off but the two FTP modes.
-    const std::pair<ConfigKey, bool> switches[] = {
-        {LAST_BACKUP_DONE, true},   {RECOVERY_DONE, true},      {SUM_DONE, true},
-        {RUN_BEFORE_BACKUP, false}, {RUN_AFTER_BACKUP, false},  {VERIFY_LAST_ARCHIV, false},
-        {COLOR_ARCHIVES, false},    {EMAIL, false},             {SUM_FIRST_SECOND, false},
-        {AUTOSTART_BACKUP, false},  {SOURCE_ERROR_SKIP, false}, {AUTOUPDATE, false},
-        {FTP_BINARY, true},         {FTP_PASSIVE, true},        {INTERNAL_COPY, false},
-        {EMAIL_SMTP_SSL, false}};
+    const std::pair<ConfigKey, bool> switches[] = {{LAST_BACKUP_DONE, true},   {RECOVERY_DONE, true},
+                                                   {SUM_DONE, true},           {RUN_BEFORE_BACKUP, false},
+                                                   {RUN_AFTER_BACKUP, false},  {VERIFY_LAST_ARCHIV, false},
+                                                   {COLOR_ARCHIVES, false},    {EMAIL, false},
+                                                   {SUM_FIRST_SECOND, false},  {AUTOSTART_BACKUP, false},
+                                                   {SOURCE_ERROR_SKIP, false}, {AUTOUPDATE, false},
+                                                   {FTP_BINARY, true},         {FTP_PASSIVE, true},
+                                                   {INTERNAL_COPY, false},     {EMAIL_SMTP_SSL, false}};
     for (const auto& [key, value] : switches)
         EXPECT_EQ(store.readBool(key, !value), value) << key.name.data();
     EXPECT_EQ(store.readString(BACKUP_DESTINATION, {}), DESTINATION_DIR);

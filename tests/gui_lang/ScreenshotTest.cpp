@@ -72,9 +72,9 @@ TEST(Screenshots, EveryPageInCzechAndEnglishFitsAt1024x768WithNoCaptionClipped)
             EXPECT_TRUE(shot.save(file)) << qPrintable(file);
             // Every caption is shown whole in every language.
             const QStringList clipped = clippedCaptions(window.pages()->widget(i));
-            EXPECT_TRUE(clipped.isEmpty()) << "clipped in " << code << " on page " << i << " (see "
-                                           << qPrintable(file) << "): "
-                                           << qPrintable(clipped.join(QStringLiteral(", ")));
+            EXPECT_TRUE(clipped.isEmpty())
+                << "clipped in " << code << " on page " << i << " (see " << qPrintable(file)
+                << "): " << qPrintable(clipped.join(QStringLiteral(", ")));
         }
     }
     switcher->changeLanguage(QStringLiteral("CZ"));

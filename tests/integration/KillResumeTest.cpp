@@ -180,10 +180,12 @@ TEST_F(KillResumeTest, TerminatedRunEndsAndTheNextStartContinuesTheSameSet)
     ASSERT_TRUE(wrapper.isValid());
     wrapper.pauseAt({QStringLiteral("a"), sandbox.sourceRoot() + QStringLiteral("/*")}, 4);
     std::unique_ptr<QProcess> program = sandbox.start(wrapper.environment());
-    ASSERT_TRUE(wrapper.waitForPause(120000, [&] {
-        program->waitForFinished(0);
-        return program->state() == QProcess::Running;
-    })) << "the run ended or did not reach the fourth file's archiver call within 120 s\n"
+    ASSERT_TRUE(wrapper.waitForPause(120000,
+                                     [&] {
+                                         program->waitForFinished(0);
+                                         return program->state() == QProcess::Running;
+                                     }))
+        << "the run ended or did not reach the fourth file's archiver call within 120 s\n"
         << sandbox.programOutput().toStdString();
     const QString set = config(sandbox, ConfigKeys::LAST_ARCHIV_NAME);
     ::kill(pid_t(program->processId()), SIGTERM);

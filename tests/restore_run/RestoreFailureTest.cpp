@@ -121,8 +121,7 @@ class RestoreFailureTest : public RestoreFixture
         EXPECT_NE(host.currentStatus(Page::Restore).trimmed(), completedText)
             << "the run reports a complete restore although " << failed.size() << " files did not come back";
         EXPECT_TRUE(endReport().contains(QString::number(failed.size())))
-            << "the end of the run does not say that " << failed.size()
-            << " files did not come back:\n"
+            << "the end of the run does not say that " << failed.size() << " files did not come back:\n"
             << endReport().toStdString();
     }
 
@@ -168,18 +167,24 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RestoreFailure,
     ::testing::Values(
         // The archiver cannot extract anything from the second file on (a full disk, say).
-        FailureCase{"ArchiverFailsFromTheSecondFile", {}, {},
+        FailureCase{"ArchiverFailsFromTheSecondFile",
+                    {},
+                    {},
                     [](RestoreFailureTest& f) {
                         f.wrapper.applyToThisProcess();
                         f.wrapper.failFrom({QStringLiteral("e"), QStringLiteral("*.7z")}, 2);
                         return QStringList{f.pathOfLine(1), f.pathOfLine(2), f.pathOfLine(3)};
                     }},
-        FailureCase{"ArchiveMissing", {}, {},
+        FailureCase{"ArchiveMissing",
+                    {},
+                    {},
                     [](RestoreFailureTest& f) {
                         EXPECT_TRUE(QFile::remove(f.archiveOf(QStringLiteral("sub/d.txt"))));
                         return QStringList{f.pathOf(QStringLiteral("sub/d.txt"))};
                     }},
-        FailureCase{"GarbageInPlaceOfTheArchive", {}, {},
+        FailureCase{"GarbageInPlaceOfTheArchive",
+                    {},
+                    {},
                     [](RestoreFailureTest& f) {
                         QFile file(f.archiveOf(QStringLiteral("a.txt")));
                         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -188,7 +193,9 @@ INSTANTIATE_TEST_SUITE_P(
                     }},
         // The archive opens, but its packed data is damaged: what the archiver would write is
         // not the file.
-        FailureCase{"ArchiveDamagedInsideItsData", {}, {},
+        FailureCase{"ArchiveDamagedInsideItsData",
+                    {},
+                    {},
                     [](RestoreFailureTest& f) {
                         QFile file(f.archiveOf(QStringLiteral("b.bin")));
                         EXPECT_TRUE(file.open(QIODevice::ReadWrite));
@@ -215,8 +222,10 @@ INSTANTIATE_TEST_SUITE_P(
                         return all;
                     }},
         // The control: with the right password the encrypted set comes back whole.
-        FailureCase{"RightPasswordRestoresEverything", QStringLiteral("the right one"),
-                    QStringLiteral("the right one"), {}}),
+        FailureCase{"RightPasswordRestoresEverything",
+                    QStringLiteral("the right one"),
+                    QStringLiteral("the right one"),
+                    {}}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 // A work list that cannot be read (here: larger than any list the program reads) is a failure to
