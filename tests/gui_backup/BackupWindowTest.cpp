@@ -267,7 +267,8 @@ TEST_F(BackupWindowFixture, ScheduledRunStartsFromTimer1AndEndsTheProcess)
     Clock::advanceFake(60);
     timer1->setInterval(0);
     timer1->start();
-    QTRY_VERIFY_WITH_TIMEOUT(endedWith.has_value(), 120000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return endedWith.has_value(); }, 120000))
+        << "the scheduled run did not end the process within 120 s of Timer1";
     EXPECT_EQ(*endedWith, 0);
     ASSERT_EQ(sets().size(), 1);
     EXPECT_EQ(status(), shown("Úspěšný konec zálohování"));

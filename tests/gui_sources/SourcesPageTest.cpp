@@ -67,7 +67,7 @@ class SourcesPageTest : public ::testing::Test
         m_page = std::make_unique<SourcesPage>();
         m_page->resize(800, 500);
         m_page->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get())) << "the window was not shown within 5 s";
         ASSERT_TRUE(m_page->reloadFromFile());
         m_list = child<QListWidget>(m_page.get(), "ListBox1");
     }
@@ -284,7 +284,7 @@ TEST_F(SourcesPageTest, ThePageFitsTheSmallestWindowAndScalesUp)
         window.resize(size);
         window.showPage(MainWindow::SourcesIndex);
         window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window)) << "the window was not shown within 5 s";
         SourcesPage* page = window.sourcesPage();
         ASSERT_TRUE(page->reloadFromFile());
         QCoreApplication::processEvents();

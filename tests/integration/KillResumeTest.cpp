@@ -119,7 +119,8 @@ TEST_F(KillResumeTest, KilledAtEachStepResumesToARestorableSet)
             << sandbox.programOutput().toStdString();
         const qint64 archiver = wrapper.pausedPid();
         ::kill(pid_t(program->processId()), SIGKILL);
-        ASSERT_TRUE(program->waitForFinished(10000));
+        ASSERT_TRUE(program->waitForFinished(10000))
+            << kill.step << ": the killed program was not reaped in 10 s";
         // The archiver dies with the program; nothing may go on writing into the set.
         EXPECT_TRUE(CrashChecks::processEnded(archiver)) << kill.step;
         EXPECT_TRUE(waitUntilNoProcesses(3000))
