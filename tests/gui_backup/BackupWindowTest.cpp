@@ -1,5 +1,4 @@
 #include "BackupWindowFixture.h"
-#include "core/catalog/CatalogLine.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/IniStore.h"
 #include "core/log/Status.h"
@@ -76,7 +75,8 @@ TEST_F(BackupWindowFixture, StartMakesAFullBackupThenAnIncrementalOne)
 
     EXPECT_TRUE(window->grab().save(screenshotPath(QStringLiteral("backup_page_after_run.png"))));
 
-    // A changed file: the next START makes an incremental set holding only that file.
+    // A changed file: the next click makes an incremental set holding only that file (what its
+    // catalog then holds is the backup run's own test, BackupRunTest).
     writeSource(QStringLiteral("sub/b c.txt"), text(90, "beta"));
     clickStart();
     ASSERT_EQ(sets().size(), 2) << status().toStdString();
@@ -84,12 +84,7 @@ TEST_F(BackupWindowFixture, StartMakesAFullBackupThenAnIncrementalOne)
     EXPECT_EQ(status(), shown("Úspěšný konec zálohování"));
     EXPECT_TRUE(QFileInfo::exists(archiveOf(second, b)));
     EXPECT_FALSE(QFileInfo::exists(archiveOf(second, a)));
-    const QStringList catalog = catalogOf(second);
-    ASSERT_EQ(catalog.size(), 3);
-    for (const QString& line : catalog) {
-        const QString path = catalogField(line, CatalogLine::Path);
-        EXPECT_EQ(catalogField(line, CatalogLine::Set), path == b ? second : first) << line.toStdString();
-    }
+    EXPECT_EQ(catalogOf(second).size(), 3);
 }
 
 TEST_F(BackupWindowFixture, StopInTheMiddleThenContinueCompletesTheSameSet)
