@@ -9,10 +9,10 @@
 namespace ombrix::test {
 namespace {
 
-// TODO(lead): the status text that says the last set's catalog is damaged and what to do about it
+// TODO: the status text that says the last set's catalog is damaged and what to do about it
 // (attach to an earlier set, or reset the backup progress), as getLang gets it.
 const QString damagedCatalogStatus = QString();
-// TODO(lead): the start of the log line an unattended run writes when the last set's catalog is
+// TODO: the start of the log line an unattended run writes when the last set's catalog is
 // damaged (an English log text).
 const QString damagedCatalogLog = QString();
 
