@@ -20,12 +20,17 @@ QString ombrixProgram()
     return QDir(test::binDir()).filePath(QStringLiteral("ombrix"));
 }
 
-// A real "ombrix -start" (or other arguments) with its own program folder and no display.
+// A real "ombrix -start" (or other arguments) with its own program folder and no display. Its
+// automatic START and the pause before a hidden run ends are both put off by an hour, so an
+// instance that took its lock is still running whatever its readiness check found, until the
+// test ends it: none ends by itself while the test needs it.
 std::unique_ptr<QProcess> startOmbrix(const QString& home, const QStringList& arguments)
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("OMBRIX_HOME"), home);
+    env.insert(QStringLiteral("OMBRIX_AUTOSTART_DELAY_MS"), QStringLiteral("3600000"));
+    env.insert(QStringLiteral("OMBRIX_EXIT_DELAY_MS"), QStringLiteral("3600000"));
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the program picks offscreen by itself
@@ -57,6 +62,16 @@ bool waitUntilRunning(QProcess& process, const QString& home)
     return false;
 }
 
+// The program still runs and holds the lock of its folder.
+bool holdsTheLock(QProcess& process, const QString& home)
+{
+    process.waitForFinished(0); // notices an end that happened meanwhile
+    if (process.state() != QProcess::Running)
+        return false;
+    InstanceLock probe(home);
+    return probe.tryAcquire() == InstanceLock::Result::HeldElsewhere;
+}
+
 class ProgramInstance : public ::testing::Test
 {
   protected:
@@ -81,7 +96,8 @@ TEST_F(ProgramInstance, SecondStartFromTheSameFolderEndsAnotherFolderRunsAlongsi
     QDir(a.path()).mkdir(QStringLiteral("kept.tmp"));
 
     auto first = startOmbrix(a.path(), {QStringLiteral("-start")});
-    ASSERT_TRUE(waitUntilRunning(*first, a.path()));
+    ASSERT_TRUE(waitUntilRunning(*first, a.path()))
+        << "the first start did not take its lock and finish its start-up files within 30 s";
     EXPECT_TRUE(QFileInfo::exists(QDir(a.path()).filePath(QStringLiteral("sources.txt"))));
     for (const char* gone : {"old.tmp", "restart.sh", "TotalCommander_7zip_plugin.rar"})
         EXPECT_FALSE(QFileInfo::exists(QDir(a.path()).filePath(QLatin1String(gone)))) << gone;
@@ -90,22 +106,26 @@ TEST_F(ProgramInstance, SecondStartFromTheSameFolderEndsAnotherFolderRunsAlongsi
     // The same folder again, scheduled or not: ends by itself, without touching anything.
     for (const QStringList& arguments : {QStringList{QStringLiteral("-start")}, QStringList{}}) {
         auto second = startOmbrix(a.path(), arguments);
-        ASSERT_TRUE(second->waitForFinished(20000));
+        ASSERT_TRUE(second->waitForFinished(20000))
+            << "a second start from the same folder did not end by itself within 20 s";
         EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(second->exitCode(), 0);
         // It never reached the start-up: its marker is still there.
         EXPECT_TRUE(QFileInfo::exists(QDir(a.path()).filePath(QStringLiteral("starting.tmp"))));
+        // It was refused because the first one ran all the while, not because that one had ended.
+        EXPECT_TRUE(holdsTheLock(*first, a.path()))
+            << "the first instance was no longer running when the second start ended";
     }
-    EXPECT_EQ(first->state(), QProcess::Running);
 
     auto other = startOmbrix(b.path(), {QStringLiteral("-start")});
-    ASSERT_TRUE(waitUntilRunning(*other, b.path()));
-    EXPECT_EQ(first->state(), QProcess::Running);
+    ASSERT_TRUE(waitUntilRunning(*other, b.path()))
+        << "a start from another folder did not take its own lock within 30 s";
+    EXPECT_TRUE(holdsTheLock(*first, a.path())) << "the first instance ended when another folder's started";
 
     // SIGTERM ends a hidden run as the tray menu's "Exit" does: at once, with code 0.
     for (QProcess* process : {first.get(), other.get()}) {
         ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
-        ASSERT_TRUE(process->waitForFinished(20000));
+        ASSERT_TRUE(process->waitForFinished(20000)) << "SIGTERM did not end the hidden run within 20 s";
         EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process->exitCode(), 0);
     }
@@ -117,14 +137,16 @@ TEST_F(ProgramInstance, KilledInstanceLeavesNoLockBehind)
 {
     QTemporaryDir home;
     auto crashed = startOmbrix(home.path(), {QStringLiteral("-start")});
-    ASSERT_TRUE(waitUntilRunning(*crashed, home.path()));
+    ASSERT_TRUE(waitUntilRunning(*crashed, home.path()))
+        << "the first start did not take its lock within 30 s";
     crashed->kill(); // SIGKILL: no clean-up of ours runs
-    ASSERT_TRUE(crashed->waitForFinished(20000));
+    ASSERT_TRUE(crashed->waitForFinished(20000)) << "the killed instance was not reaped within 20 s";
 
     auto next = startOmbrix(home.path(), {QStringLiteral("-start")});
-    ASSERT_TRUE(waitUntilRunning(*next, home.path()));
+    ASSERT_TRUE(waitUntilRunning(*next, home.path()))
+        << "the start after the crash did not get the lock within 30 s";
     ::kill(static_cast<pid_t>(next->processId()), SIGTERM);
-    ASSERT_TRUE(next->waitForFinished(20000));
+    ASSERT_TRUE(next->waitForFinished(20000)) << "SIGTERM did not end the hidden run within 20 s";
     EXPECT_EQ(next->exitCode(), 0);
 }
 
@@ -135,7 +157,7 @@ TEST_F(ProgramInstance, UnwritableProgramFolderEndsTheStartWithoutWaitingForACli
     auto process = startOmbrix(home.path(), {QStringLiteral("-start")});
     // No person sits at a hidden run: the message is not waited on and the program ends, saying
     // so to the scheduler.
-    ASSERT_TRUE(process->waitForFinished(20000));
+    ASSERT_TRUE(process->waitForFinished(20000)) << "the start did not end by itself within 20 s";
     EXPECT_EQ(process->exitCode(), 2);
     EXPECT_FALSE(QFileInfo::exists(QDir(home.path()).filePath(QStringLiteral("config.ini"))));
 }

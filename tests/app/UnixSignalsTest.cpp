@@ -34,9 +34,10 @@ TEST(UnixSignals, TermAndUsr1ArriveAsQtSignalsInTheEventLoop)
     ::raise(SIGUSR1);
     // Nothing happens inside the handler: the Qt signals come from the event loop.
     EXPECT_EQ(show, 0);
-    EXPECT_TRUE(processUntil([&] { return show == 2; }));
+    EXPECT_TRUE(processUntil([&] { return show == 2; }))
+        << "two SIGUSR1 did not arrive as two shows within 10 s";
     ::raise(SIGTERM);
-    EXPECT_TRUE(processUntil([&] { return terminate == 1; }));
+    EXPECT_TRUE(processUntil([&] { return terminate == 1; })) << "SIGTERM did not arrive within 10 s";
     EXPECT_EQ(show, 2);
 
     // A second object cannot take the handlers over while the first holds them.

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace ombrix::test {
 namespace {
@@ -166,10 +167,35 @@ TEST_F(ArchiveSetChecksTest, ColourOfAnEncryptedCleanSetIsBlack)
     EXPECT_EQ(checks().getColorFromArchiv(setName), ArchiveSetChecks::colorBlack);
 }
 
-TEST_F(ArchiveSetChecksTest, SpeedProbeOfAFolderDestination)
+// A folder destination whose existence test takes a known time and records what it was asked.
+class SlowProbeDestination : public FolderDestination
 {
+  public:
+    static constexpr int probeMs = 30;
+
+    using FolderDestination::FolderDestination;
+    bool fileExists(const QString& relPath) override
+    {
+        asked << relPath;
+        QThread::msleep(probeMs);
+        return FolderDestination::fileExists(relPath);
+    }
+
+    QStringList asked;
+};
+
+// The probe asks the destination about one archive that never exists, and what it returns is
+// the time that question took: a destination whose answer takes 30 ms measures at least 30 ms.
+TEST_F(ArchiveSetChecksTest, SpeedProbeTimesOneExistenceTestOfAFileThatNeverExists)
+{
+    auto slow = std::make_unique<SlowProbeDestination>(destRoot());
+    SlowProbeDestination* probe = slow.get();
+    m_destination = std::move(slow);
+
     const qint64 elapsed = checks().destFolderSpeed();
-    EXPECT_GE(elapsed, 0);
+
+    EXPECT_EQ(probe->asked, QStringList{QStringLiteral("NESMYSL/dalsi_nesmysl.7z")});
+    EXPECT_GE(elapsed, SlowProbeDestination::probeMs) << "the result is not the time of the probe";
     EXPECT_FALSE(QFileInfo::exists(destRoot() + QStringLiteral("/NESMYSL")));
 }
 

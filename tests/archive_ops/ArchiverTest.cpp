@@ -1,6 +1,8 @@
 #include "ArchiveOpsFixture.h"
 
+#include <functional>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -92,33 +94,51 @@ TEST_F(ArchivovatTest, SideFileGoesIntoTheSetFolderItself)
     EXPECT_TRUE(QFileInfo(setFolder() + QStringLiteral("/log.txt.7z")).isFile());
 }
 
-TEST_F(ArchivovatTest, PasswordWithSpacesAndQuotesEncryptsTheArchive)
+// The archive password is used exactly when the password switch is on and a password is set; the
+// whole password opens the archive, spaces, quotes and dashes included, and no part of it does.
+struct PasswordRow
 {
-    const QString password = QStringLiteral("my \"secret\" 'pass' -x");
-    m_settings.passwordEnabled = true;
-    m_settings.archivePassword = password;
+    const char* name;
+    bool switchOn;
+    QString password;
+    bool encrypted;
+};
+
+class ArchivePassword : public ArchiveOpsFixture, public ::testing::WithParamInterface<PasswordRow>
+{
+};
+
+TEST_P(ArchivePassword, EncryptsExactlyWhenTheSwitchIsOnAndAPasswordIsSet)
+{
+    const PasswordRow row = GetParam();
+    m_settings.passwordEnabled = row.switchOn;
+    m_settings.archivePassword = row.password;
     const QString source = writeSource(QStringLiteral("d/secret.txt"), QByteArray("top secret"));
 
     ASSERT_TRUE(archiver().archivovat(source, QStringLiteral("0")));
 
     const QString archive = archiveOf(source);
-    EXPECT_EQ(itemProperty(archive, QStringLiteral("Encrypted")), QStringLiteral("+"));
+    EXPECT_EQ(itemProperty(archive, QStringLiteral("Encrypted")),
+              row.encrypted ? QStringLiteral("+") : QStringLiteral("-"));
+    if (!row.encrypted)
+        return;
     EXPECT_TRUE(
-        sevenZip({QStringLiteral("t"), QStringLiteral("-p") + password, QStringLiteral("--"), archive})
+        sevenZip({QStringLiteral("t"), QStringLiteral("-p") + row.password, QStringLiteral("--"), archive})
             .contains(QStringLiteral("Everything is Ok")));
     // Only the whole password opens it, not the part before the first space.
-    EXPECT_FALSE(sevenZip({QStringLiteral("t"), QStringLiteral("-pmy"), QStringLiteral("--"), archive})
-                     .contains(QStringLiteral("Everything is Ok")));
+    const QString firstWord = row.password.section(QLatin1Char(' '), 0, 0);
+    EXPECT_FALSE(
+        sevenZip({QStringLiteral("t"), QStringLiteral("-p") + firstWord, QStringLiteral("--"), archive})
+            .contains(QStringLiteral("Everything is Ok")));
 }
 
-TEST_F(ArchivovatTest, PasswordIsUsedOnlyWhenTheSwitchIsOn)
-{
-    m_settings.passwordEnabled = false;
-    m_settings.archivePassword = QStringLiteral("unused");
-    const QString source = writeSource(QStringLiteral("d/open.txt"), QByteArray("open"));
-    ASSERT_TRUE(archiver().archivovat(source, QStringLiteral("0")));
-    EXPECT_EQ(itemProperty(archiveOf(source), QStringLiteral("Encrypted")), QStringLiteral("-"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ArchivePassword,
+    ::testing::Values(PasswordRow{"SwitchOnWithSpacesAndQuotes", true,
+                                  QStringLiteral("my \"secret\" 'pass' -x"), true},
+                      PasswordRow{"SwitchOffPasswordSet", false, QStringLiteral("unused"), false},
+                      PasswordRow{"SwitchOnNoPassword", true, QString(), false}),
+    [](const ::testing::TestParamInfo<PasswordRow>& info) { return std::string(info.param.name); });
 
 TEST_F(ArchivovatTest, ArchivingAgainReplacesTheArchiveInsteadOfAddingToIt)
 {
@@ -133,47 +153,125 @@ TEST_F(ArchivovatTest, ArchivingAgainReplacesTheArchiveInsteadOfAddingToIt)
     EXPECT_TRUE(listing.filter(QStringLiteral("1 files")).size() == 1);
 }
 
-TEST_F(ArchivovatTest, MissingSourceGivesFalseAndCreatesNothing)
-{
-    EXPECT_FALSE(
-        archiver().archivovat(m_sourceDir.path() + QStringLiteral("/nothing.txt"), QStringLiteral("0")));
-    EXPECT_FALSE(
-        archiver().archivovat(m_sourceDir.path() + QStringLiteral("/nothing.txt"), QStringLiteral("1")));
-    // A folder is not a file.
-    QDir().mkpath(m_sourceDir.path() + QStringLiteral("/folder"));
-    EXPECT_FALSE(archiver().archivovat(m_sourceDir.path() + QStringLiteral("/folder"), QStringLiteral("0")));
-    EXPECT_FALSE(QFileInfo::exists(setFolder()));
-}
+// Everything archivovat refuses: it answers false, for an archive and for a plain copy where both
+// apply, leaves the destination as it found it and leaves no work file behind.
+class ArchivovatRefusal;
 
-TEST_F(ArchivovatTest, UnwritableDestinationGivesFalse)
+struct RefusalRow
 {
-    // The destination "folder" is a regular file, so no set folder can be made below it (this
-    // holds even for root, who ignores permission bits).
-    const QString blocker = writeSource(QStringLiteral("blocker"), QByteArray("x"));
-    m_destination = std::make_unique<FolderDestination>(blocker);
-    const QString source = writeSource(QStringLiteral("s/a.txt"), QByteArray("a"));
+    const char* name;
+    // Prepares the case and returns the file to archive.
+    std::function<QString(ArchivovatRefusal&)> prepare;
+    bool plainCopyToo;
+};
+
+class ArchivovatRefusal : public ArchiveOpsFixture, public ::testing::WithParamInterface<RefusalRow>
+{
+  public:
+    using ArchiveOpsFixture::destRoot;
+    using ArchiveOpsFixture::setFolder;
+
+    // Every entry below the destination, with the content of the files.
+    QStringList destinationState() const
+    {
+        QStringList state;
+        QDirIterator it(destRoot(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            state << QDir(destRoot()).relativeFilePath(path) + QLatin1Char('=') +
+                         QString::fromUtf8(readFile(path));
+        }
+        state.sort();
+        return state;
+    }
+    // The test's own source folder and settings, for the preparing functions.
+    QString sourceRoot() const { return m_sourceDir.path(); }
+    ArchiveSettings& settings() { return m_settings; }
+    void setDestination(std::unique_ptr<Destination> destination) { m_destination = std::move(destination); }
+};
+
+TEST_P(ArchivovatRefusal, GivesFalseAndChangesNothing)
+{
+    const RefusalRow row = GetParam();
+    const QString source = row.prepare(*this);
+    const QStringList before = destinationState();
 
     EXPECT_FALSE(archiver().archivovat(source, QStringLiteral("0")));
-    EXPECT_FALSE(archiver().archivovat(source, QStringLiteral("1")));
-    EXPECT_EQ(readFile(blocker), QByteArray("x"));
+    if (row.plainCopyToo)
+        EXPECT_FALSE(archiver().archivovat(source, QStringLiteral("1")));
 
-    // A set folder in the way of the archive: a folder named like the archive.
-    m_destination = std::make_unique<FolderDestination>(destRoot());
-    QDir().mkpath(archiveOf(source));
-    EXPECT_FALSE(archiver().archivovat(source, QStringLiteral("0")));
-    EXPECT_TRUE(QFileInfo(archiveOf(source)).isDir());
+    EXPECT_EQ(destinationState(), before);
+    EXPECT_TRUE(temporaryFiles(m_program.path()).isEmpty())
+        << temporaryFiles(m_program.path()).join(u' ').toStdString();
 }
 
-TEST_F(ArchivovatTest, PathsThatWouldLeaveTheSetAreRefused)
-{
-    // A source path with ".." would put the archive outside the set folder.
-    const QString source = writeSource(QStringLiteral("x/y.txt"), QByteArray("y"));
-    const QString sneaky = m_sourceDir.path() + QStringLiteral("/x/../x/y.txt");
-    EXPECT_FALSE(archiver().archivovat(sneaky, QStringLiteral("0")));
-    m_settings.targetArchiveName = QStringLiteral("..");
-    EXPECT_FALSE(archiver().archivovat(source, QStringLiteral("0")));
-    EXPECT_TRUE(QDir(destRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ArchivovatRefusal,
+    ::testing::Values(RefusalRow{"MissingSource",
+                                 [](ArchivovatRefusal& t) {
+                                     return t.sourceRoot() + QStringLiteral("/nothing.txt");
+                                 },
+                                 true},
+                      RefusalRow{"FolderAsSource",
+                                 [](ArchivovatRefusal& t) {
+                                     const QString folder = t.sourceRoot() + QStringLiteral("/folder");
+                                     QDir().mkpath(folder);
+                                     return folder;
+                                 },
+                                 false},
+                      // The destination "folder" is a regular file, so no set folder can be made below it
+                      // (this holds even for root, who ignores permission bits).
+                      RefusalRow{"DestinationIsAFile",
+                                 [](ArchivovatRefusal& t) {
+                                     const QString blocker = t.destRoot() + QStringLiteral("/blocker");
+                                     QFile file(blocker);
+                                     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+                                     file.write("x");
+                                     file.close();
+                                     t.setDestination(std::make_unique<FolderDestination>(blocker));
+                                     const QString source = t.sourceRoot() + QStringLiteral("/s/a.txt");
+                                     QDir().mkpath(QFileInfo(source).absolutePath());
+                                     QFile a(source);
+                                     EXPECT_TRUE(a.open(QIODevice::WriteOnly));
+                                     a.write("a");
+                                     return source;
+                                 },
+                                 true},
+                      // A folder named like the archive stands in its place.
+                      RefusalRow{"FolderInPlaceOfTheArchive",
+                                 [](ArchivovatRefusal& t) {
+                                     const QString source = t.sourceRoot() + QStringLiteral("/s/b.txt");
+                                     QDir().mkpath(QFileInfo(source).absolutePath());
+                                     QFile b(source);
+                                     EXPECT_TRUE(b.open(QIODevice::WriteOnly));
+                                     b.write("b");
+                                     QDir().mkpath(t.setFolder() + source + QStringLiteral(".7z"));
+                                     return source;
+                                 },
+                                 false},
+                      // A source path with ".." would put the archive outside the set folder.
+                      RefusalRow{"DotDotInTheSourcePath",
+                                 [](ArchivovatRefusal& t) {
+                                     const QString real = t.sourceRoot() + QStringLiteral("/x/y.txt");
+                                     QDir().mkpath(QFileInfo(real).absolutePath());
+                                     QFile y(real);
+                                     EXPECT_TRUE(y.open(QIODevice::WriteOnly));
+                                     y.write("y");
+                                     return t.sourceRoot() + QStringLiteral("/x/../x/y.txt");
+                                 },
+                                 true},
+                      RefusalRow{"DotDotAsTheSetName",
+                                 [](ArchivovatRefusal& t) {
+                                     t.settings().targetArchiveName = QStringLiteral("..");
+                                     const QString source = t.sourceRoot() + QStringLiteral("/z.txt");
+                                     QFile z(source);
+                                     EXPECT_TRUE(z.open(QIODevice::WriteOnly));
+                                     z.write("z");
+                                     return source;
+                                 },
+                                 true}),
+    [](const ::testing::TestParamInfo<RefusalRow>& info) { return std::string(info.param.name); });
 
 TEST_F(ArchivovatTest, NameTooLongForItsArchiveFailsCleanlyButItsPlainCopyWorks)
 {

@@ -23,7 +23,27 @@ class TransferBranchTest : public ArchiveOpsFixture
     UploadingDestination* m_remote = nullptr;
 };
 
-TEST_F(TransferBranchTest, ArchiveIsMadeLocallyUploadedAndComesBack)
+// The round trip through a folder destination and through one reached only by transfers: an
+// encrypted archive and a plain copy go into the set at the same place, the side file too, the
+// password check opens the set, and both files come back; no work file is left. Through
+// transfers the archive is made in the program folder and the transfer indicator is shown and
+// hidden again.
+class DestinationRoundTrip : public ArchiveOpsFixture, public ::testing::WithParamInterface<bool>
+{
+  protected:
+    DestinationRoundTrip()
+    {
+        if (!GetParam())
+            return;
+        auto remote = std::make_unique<UploadingDestination>(destRoot());
+        m_remote = remote.get();
+        m_destination = std::move(remote);
+    }
+
+    UploadingDestination* m_remote = nullptr;
+};
+
+TEST_P(DestinationRoundTrip, ArchiveAndPlainCopyGoInAndComeBack)
 {
     m_settings.passwordEnabled = true;
     m_settings.archivePassword = QStringLiteral("a \"b\" c");
@@ -34,18 +54,21 @@ TEST_F(TransferBranchTest, ArchiveIsMadeLocallyUploadedAndComesBack)
     ASSERT_TRUE(archiver().archivovat(packed, QStringLiteral("0")));
     ASSERT_TRUE(archiver().archivovat(plain, QStringLiteral("1")));
 
-    // The archive went through the program folder and lies where a folder destination keeps it.
-    ASSERT_EQ(m_remote->m_stored.size(), 2);
-    EXPECT_EQ(QFileInfo(m_remote->m_stored.at(0)).absolutePath(), QDir(m_program.path()).absolutePath());
-    EXPECT_EQ(m_remote->m_stored.at(1), plain);
     EXPECT_EQ(itemProperty(archiveOf(packed), QStringLiteral("Encrypted")), QStringLiteral("+"));
     EXPECT_EQ(readFile(archiveOf(plain, true)), QByteArray("film"));
     EXPECT_TRUE(temporaryFiles(m_program.path()).isEmpty());
-    // The transfer indicator was shown for each upload and is hidden again.
-    ASSERT_FALSE(m_host.transfers().empty());
-    EXPECT_FALSE(m_host.transfers().back().visible);
+    if (m_remote) {
+        // The archive went through the program folder, the plain copy straight from its place.
+        ASSERT_EQ(m_remote->m_stored.size(), 2);
+        EXPECT_EQ(QFileInfo(m_remote->m_stored.at(0)).absolutePath(), QDir(m_program.path()).absolutePath());
+        EXPECT_EQ(m_remote->m_stored.at(1), plain);
+        // The transfer indicator was shown for each upload and is hidden again.
+        ASSERT_FALSE(m_host.transfers().empty());
+        EXPECT_FALSE(m_host.transfers().back().visible);
+    }
 
     ASSERT_TRUE(archiveSideFile(QStringLiteral("archivlist.csv"), QByteArray("catalog")));
+    EXPECT_TRUE(QFileInfo(setFolder() + QStringLiteral("/archivlist.csv.7z")).isFile());
     ASSERT_TRUE(checks().lze_odemknout(setName));
     EXPECT_TRUE(m_state.archiveEncrypted);
     ASSERT_TRUE(extractor().dearchivovat(setName, packed, restoreDir(), QStringLiteral("0")));
@@ -54,6 +77,11 @@ TEST_F(TransferBranchTest, ArchiveIsMadeLocallyUploadedAndComesBack)
     EXPECT_EQ(readFile(restoreDir() + QStringLiteral("/film.mp4")), QByteArray("film"));
     EXPECT_TRUE(temporaryFiles(m_program.path()).isEmpty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Destinations, DestinationRoundTrip, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "ByTransfers" : "Folder");
+                         });
 
 TEST_F(TransferBranchTest, TransferErrorsAreLoggedAndGiveFalse)
 {

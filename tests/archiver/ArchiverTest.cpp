@@ -4,6 +4,7 @@
 #include "core/archiver/ArchiverOutput.h"
 #include "platform/ChildProcess.h"
 #include "process/ProcessTable.h"
+#include "support/ArchiverWrapper.h"
 #include "support/RecordingHost.h"
 #include "support/TempProgramFolder.h"
 
@@ -157,51 +158,70 @@ TEST_F(ArchiverTest, WrongOrMissingPasswordExtractsNothingAndDoesNotHang)
 }
 
 // The password is never on a command line while the archiver runs: /proc/<pid>/cmdline can be
-// read by every user of the machine.
+// read by every user of the machine. The archiver call is held by the wrapper until the test has
+// looked at it, so the check does not depend on how long the archiver takes.
 TEST_F(ArchiverTest, PasswordNeverAppearsInTheCommandLine)
 {
     const QString password = QStringLiteral("Sup3r secret pass");
-    const QString source = makeFile(QStringLiteral("big.bin"), randomBytes(4 * 1024 * 1024));
-    QStringList seen;
+    const QByteArray content = randomBytes(64 * 1024);
+    const QString source = makeFile(QStringLiteral("big.bin"), content);
+    test::ArchiverWrapper wrapper;
+    ASSERT_TRUE(wrapper.isValid());
+    wrapper.applyToThisProcess();
+    wrapper.pauseAt({QStringLiteral("a"), QStringLiteral("*/big.bin")}, 1);
+    QString seen;
+    qint64 seenPid = 0;
     m_onPump = [&] {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(m_state.lastProcessId));
+        if (!seen.isEmpty() || !wrapper.waitForPause(0))
+            return;
+        seenPid = m_state.lastProcessId;
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(seenPid));
         if (cmdline.open(QIODevice::ReadOnly))
-            seen << QString::fromUtf8(cmdline.readAll().replace('\0', ' '));
+            seen = QString::fromUtf8(cmdline.readAll().replace('\0', ' '));
+        wrapper.release();
     };
     const QString archivePath = archive(source, password, QStringLiteral("5"));
-    ASSERT_FALSE(seen.isEmpty()) << "the archiver ran long enough to be looked at";
-    for (const QString& line : seen) {
-        EXPECT_TRUE(line.contains(QStringLiteral("big.bin"))) << line.toStdString();
-        EXPECT_FALSE(line.contains(QStringLiteral("Sup3r"))) << line.toStdString();
-    }
     m_onPump = nullptr;
+    ASSERT_FALSE(seen.isEmpty()) << "the held archiver call was never seen from the wait's pump";
+    EXPECT_EQ(seenPid, wrapper.pausedPid()) << "lastProcessId is not the archiver that was started";
+    EXPECT_TRUE(seen.contains(QStringLiteral("big.bin"))) << seen.toStdString();
+    EXPECT_FALSE(seen.contains(QStringLiteral("Sup3r"))) << seen.toStdString();
+    for (const QString& argument : wrapper.pausedArguments())
+        EXPECT_FALSE(argument.contains(QStringLiteral("Sup3r"))) << argument.toStdString();
+    wrapper.clear();
+    // The password reached the archiver all the same: the archive opens with it.
     EXPECT_TRUE(testZip(m_runner, archivePath, password));
+    EXPECT_EQ(extract(archivePath, QStringLiteral("big.bin"), password), content);
 }
 
-// STOP during a long archiver run: the kill from the pump ends the archiver's whole process
-// group at once, the wait returns, lastProcessId is -1, and no finished archive appears.
-TEST_F(ArchiverTest, StopDuringALongRunKillsTheArchiverAtOnce)
+// STOP during an archiver run: the kill from the pump ends the archiver's whole process group,
+// the wait returns, lastProcessId is -1, and no finished archive appears. The archiver call is
+// held by the wrapper and never let go, so the run can only end through the kill.
+TEST_F(ArchiverTest, StopDuringARunKillsTheArchiverAndEndsTheWait)
 {
-    const QString source = makeFile(QStringLiteral("incompressible.bin"), randomBytes(64 * 1024 * 1024));
+    const QString source = makeFile(QStringLiteral("held.bin"), randomBytes(64 * 1024));
+    test::ArchiverWrapper wrapper;
+    ASSERT_TRUE(wrapper.isValid());
+    wrapper.applyToThisProcess();
+    wrapper.pauseAt({QStringLiteral("a"), QStringLiteral("*/held.bin")}, 1);
     qint64 group = 0;
-    int pumpsAfterKill = -1;
     m_onPump = [&] {
-        if (group != 0) {
-            ++pumpsAfterKill;
+        if (group != 0 || !wrapper.waitForPause(0))
             return;
-        }
         group = m_state.lastProcessId;
         m_state.stopRequested = true;
         platform::KillProcessId(m_state.lastProcessId);
-        pumpsAfterKill = 0;
     };
     const QString archivePath = archive(source, QStringLiteral("pw"), QStringLiteral("5"));
-    ASSERT_GT(group, 0) << "the archiver was still running at the first pump";
-    EXPECT_LE(pumpsAfterKill, 2) << "the wait ended right after the kill";
-    EXPECT_EQ(m_state.lastProcessId, -1);
-    EXPECT_FALSE(test::processExists(group)) << "the archiver is reaped";
-    EXPECT_TRUE(test::groupEnds(group));
     m_onPump = nullptr;
+    ASSERT_GT(group, 0) << "the held archiver call was never seen from the wait's pump";
+    EXPECT_EQ(group, wrapper.pausedPid()) << "lastProcessId is not the archiver that was started";
+    EXPECT_EQ(m_state.lastProcessId, -1);
+    EXPECT_FALSE(test::processExists(group)) << "the killed archiver is reaped by the wait";
+    EXPECT_TRUE(test::groupEnds(group)) << "a process of the archiver's group outlived the kill";
+    wrapper.clear();
+    m_state.stopRequested = false;
+    EXPECT_FALSE(QFileInfo::exists(archivePath)) << "a killed archiver left an archive";
     EXPECT_FALSE(testZip(m_runner, archivePath, QStringLiteral("pw")));
 }
 

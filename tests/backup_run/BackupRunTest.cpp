@@ -3,6 +3,7 @@
 #include "core/catalog/SetLayout.h"
 #include "core/config/Scrambling.h"
 #include "core/log/LogLines.h"
+#include "support/ArchiverWrapper.h"
 
 #include <QDir>
 #include <QFile>
@@ -150,21 +151,28 @@ TEST_F(BackupRunTest, StopDuringTheThirdFileResumesWithIt)
 {
     writeSource(QStringLiteral("a.txt"), "alpha");
     writeSource(QStringLiteral("b.txt"), "beta");
-    const QString third = writeSource(QStringLiteral("c.bin"), randomBytes(24 * 1024 * 1024));
+    const QString third = writeSource(QStringLiteral("c.bin"), randomBytes(256 * 1024));
     writeSource(QStringLiteral("d.txt"), "delta");
     writeSource(QStringLiteral("e.txt"), "epsilon");
     restartProgram();
 
+    // STOP is pressed while the archiver call for the third file is held, however fast the
+    // archiver would have been.
+    ArchiverWrapper wrapper;
+    ASSERT_TRUE(wrapper.isValid());
+    wrapper.applyToThisProcess();
+    wrapper.pauseAt({QStringLiteral("a"), QStringLiteral("*/c.bin")}, 1);
     bool pressed = false;
     host.setPumpHook([&] {
-        if (!pressed && archivedHints().size() == 3 && runState.lastProcessId > 0) {
+        if (!pressed && wrapper.waitForPause(0)) {
             pressed = true;
             run->BitBtn1Click(); // the button shows STOP now
         }
     });
     pressStart();
-    ASSERT_TRUE(pressed);
+    ASSERT_TRUE(pressed) << "the run never reached the archiver call for " << third.toStdString();
     host.setPumpHook({});
+    wrapper.clear();
 
     ASSERT_EQ(archivedHints().last(), third);
     const QString set = lastSet();
@@ -206,19 +214,26 @@ TEST_F(BackupRunTest, StopDuringTheThirdFileResumesWithIt)
 TEST_F(BackupRunTest, SkipDropsTheFileAndEndsWithAWarning)
 {
     writeSource(QStringLiteral("a.txt"), "alpha");
-    const QString skipped = writeSource(QStringLiteral("b.bin"), randomBytes(24 * 1024 * 1024));
+    const QString skipped = writeSource(QStringLiteral("b.bin"), randomBytes(256 * 1024));
     writeSource(QStringLiteral("c.txt"), "gamma");
     restartProgram();
 
+    // "Přeskočit" is pressed while the archiver call for the second file is held.
+    ArchiverWrapper wrapper;
+    ASSERT_TRUE(wrapper.isValid());
+    wrapper.applyToThisProcess();
+    wrapper.pauseAt({QStringLiteral("a"), QStringLiteral("*/b.bin")}, 1);
     bool pressed = false;
     host.setPumpHook([&] {
-        if (!pressed && archivedHints().size() == 2 && runState.lastProcessId > 0) {
+        if (!pressed && wrapper.waitForPause(0)) {
             pressed = true;
             run->Button21Click();
         }
     });
     pressStart();
-    ASSERT_TRUE(pressed);
+    ASSERT_TRUE(pressed) << "the run never reached the archiver call for " << skipped.toStdString();
+    host.setPumpHook({});
+    wrapper.clear();
 
     const QString set = lastSet();
     EXPECT_TRUE(statusShown(QStringLiteral("přeskakuji aktuálně zálohovaný soubor")));
@@ -258,6 +273,51 @@ TEST_F(BackupRunTest, FileVanishingDuringTheRunIsReportedNotArchived)
     EXPECT_EQ(run->runStatus(), RunWarnings);
     EXPECT_EQ(catalogOf(lastSet()).size(), 2);
     expectRestorable(lastSet());
+}
+
+// VERIFY_LAST_ARCHIV through the whole run: an archive lost from an older set of the chain goes
+// unnoticed without the check (nothing changed, no set), and with the check on the next run
+// archives that file again into a new set that holds nothing else, and ends without a warning.
+TEST_F(BackupRunTest, VerifiedRunArchivesAgainWhatAnOlderSetLost)
+{
+    const QString a = writeSource(QStringLiteral("a.txt"), "alpha");
+    writeSource(QStringLiteral("b.txt"), "beta");
+    const QString c = writeSource(QStringLiteral("c.txt"), "gamma");
+    pressStart();
+    const QString first = lastSet();
+    writeSource(QStringLiteral("c.txt"), "gamma, second version", 3600);
+    restartProgram();
+    pressStart();
+    ASSERT_EQ(sets().size(), 2);
+    const QString second = lastSet();
+    ASSERT_TRUE(QFile::remove(SetLayout::archivePath(destination.path(), first, a, false)));
+
+    // Without the check the loss is not seen.
+    restartProgram();
+    ASSERT_FALSE(controls.checkBox7);
+    pressStart();
+    EXPECT_TRUE(statusShown(QStringLiteral("Od minulé zálohy se nic nezměnilo")));
+    EXPECT_EQ(sets(), (QStringList{first, second}));
+
+    // The stored option turns the check on for the next run.
+    config->writeInt(ConfigKeys::VERIFY_LAST_ARCHIV, 1);
+    restartProgram();
+    ASSERT_TRUE(controls.checkBox7) << "the readiness check did not load VERIFY_LAST_ARCHIV";
+    pressStart();
+    EXPECT_TRUE(statusShown(QStringLiteral("Analýza - hledání změn a kontrola archivů")));
+    ASSERT_EQ(sets().size(), 3);
+    const QString third = lastSet();
+    EXPECT_EQ(fileArchives(filesOfSet(third)), QStringList{SetLayout::pathInSet(a, false)});
+    for (const QString& line : catalogOf(third)) {
+        const QString path = catalogField(line, CatalogLine::Path);
+        const QString expected = path == a ? third : path == c ? second : first;
+        EXPECT_EQ(catalogField(line, CatalogLine::Set), expected) << line.toStdString();
+    }
+    EXPECT_EQ(host.currentStatus(Page::Backup),
+              statusText(Page::Backup, QStringLiteral("Úspěšný konec zálohování")))
+        << "a lost archive found by the check is no warning";
+    EXPECT_EQ(run->runStatus(), RunOk);
+    expectRestorable(third);
 }
 
 TEST_F(BackupRunTest, PasswordWithSpacesEncryptsTheChainAndAWrongOneStopsIt)

@@ -82,28 +82,41 @@ INSTANTIATE_TEST_SUITE_P(
                                   BackupMode::novazaloha, false}),
     [](const ::testing::TestParamInfo<DecisionRow>& info) { return std::string(info.param.name); });
 
-TEST_F(ReadinessTest, UnreachableFolderDisablesStart)
+struct UnreachableRow
 {
+    const char* name;
+    bool scheduled;
+    int autoStartDisabled; // a scheduled run gives up its pending START
+    int xExitCalls;        // and ends; an interactive one waits for the person
+};
+
+class UnreachableFolder : public BackupFixture, public ::testing::WithParamInterface<UnreachableRow>
+{
+};
+
+// A destination folder that is not there: START is disabled with the reason in the status line
+// and the traffic light off, in either kind of run; a scheduled run also ends.
+TEST_P(UnreachableFolder, DisablesStartAndEndsOnlyAScheduledRun)
+{
+    const UnreachableRow row = GetParam();
     config->writeString(ConfigKeys::BACKUP_DIR, destination.filePath(QStringLiteral("unplugged")));
+    controls.scheduled = row.scheduled;
     readiness->inicializace();
     EXPECT_EQ(
         host.currentStatus(Page::Backup),
         statusText(Page::Backup, QStringLiteral("Cílová složka není dostupná. Zálohování není možné.")));
     EXPECT_FALSE(controls.startEnabled);
     EXPECT_EQ(host.currentTrafficLight(), 0);
-    EXPECT_EQ(controls.xExitCalls, 0);
-    EXPECT_EQ(controls.autoStartDisabled, 0);
+    EXPECT_EQ(controls.autoStartDisabled, row.autoStartDisabled);
+    EXPECT_EQ(controls.xExitCalls, row.xExitCalls);
 }
 
-TEST_F(ReadinessTest, UnreachableFolderEndsAScheduledRun)
-{
-    config->writeString(ConfigKeys::BACKUP_DIR, destination.filePath(QStringLiteral("unplugged")));
-    controls.scheduled = true;
-    readiness->inicializace();
-    EXPECT_FALSE(controls.startEnabled);
-    EXPECT_EQ(controls.autoStartDisabled, 1);
-    EXPECT_EQ(controls.xExitCalls, 1);
-}
+INSTANTIATE_TEST_SUITE_P(Runs, UnreachableFolder,
+                         ::testing::Values(UnreachableRow{"Interactive", false, 0, 0},
+                                           UnreachableRow{"Scheduled", true, 1, 1}),
+                         [](const ::testing::TestParamInfo<UnreachableRow>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST_F(ReadinessTest, LeftoverCatalogGoesIntoItsSet)
 {

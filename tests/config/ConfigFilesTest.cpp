@@ -9,85 +9,145 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
+#include <utility>
 
 using namespace ombrix;
 
-TEST(DefaultConfig, IsTheExact52Lines)
+// A fresh config.ini is laid out as every reader of the file expects: the three sections in
+// order, each opened by its header line and separated by a blank line, CR LF line ends, and
+// every key of the program once, in its own section, as KEY=value.
+TEST(DefaultConfig, FreshFileHoldsEveryKeyOnceInItsSection)
 {
-    const QByteArray expected = "[SYSTEM]\r\n"
-                                "LAST_ARCHIV_NAME= \r\n"
-                                "LAST_BACKUP_LIST_INDEX=0\r\n"
-                                "LAST_BACKUP_DONE=1\r\n"
-                                "BACKUP_DESTINATION=DIR\r\n"
-                                "BACKUP_DIR=\r\n"
-                                "BACKUP_FTP_HOST=\r\n"
-                                "BACKUP_FTP_USER=\r\n"
-                                "BACKUP_FTP_PASS=\r\n"
-                                "BACKUP_FTP_DIR=\r\n"
-                                "TAB_INDEX=0\r\n"
-                                "RECOVERY_ARCHIVNAME=\r\n"
-                                "RECOVERY_ARCHIV_INDEX=0\r\n"
-                                "RECOVERY_DONE=1\r\n"
-                                "RECOVERY_DIR=\r\n"
-                                "RECOVERY_DEST=0\r\n"
-                                "SUM_DONE=1\r\n"
-                                "SUM_FROM=\r\n"
-                                "SUM_TO=\r\n"
-                                "SKYVRA_USER=\r\n"
-                                "SKYVRA_PASSW=\r\n"
-                                "\r\n"
-                                "[OPTIONS]\r\n"
-                                "RUN_BEFORE_BACKUP=0\r\n"
-                                "PROGRAM_BB=\r\n"
-                                "RUN_AFTER_BACKUP=0\r\n"
-                                "PROGRAM_AB=\r\n"
-                                "COMPRES_LEVEL=DEFAULT\r\n"
-                                "VERIFY_LAST_ARCHIV=0\r\n"
-                                "PASSWORD=\r\n"
-                                "ARCHIVE_COUNT=0\r\n"
-                                "COLOR_ARCHIVES=0\r\n"
-                                "LANGUAGE=SYSTEM\r\n"
-                                "ARCHIVLIST_BUFFER=0\r\n"
-                                "EMAIL=0\r\n"
-                                "SUM_FIRST_SECOND=0\r\n"
-                                "AUTOSTART_BACKUP=0\r\n"
-                                "SOURCE_ERROR_SKIP=0\r\n"
-                                "AUTOUPDATE=0\r\n"
-                                "FTP_BINARY=1\r\n"
-                                "FTP_PASSIVE=1\r\n"
-                                "INTERNAL_COPY=0\r\n"
-                                "\r\n"
-                                "[OPTIONS_EMAIL]\r\n"
-                                "EMAIL_FROM_ADRESS=\r\n"
-                                "EMAIL_PC_NAME=\r\n"
-                                "EMAIL_TO_ADRESS=\r\n"
-                                "EMAIL_SMTP_HOST=\r\n"
-                                "EMAIL_SMTP_PORT=25\r\n"
-                                "EMAIL_SMTP_USERNAME=\r\n"
-                                "EMAIL_SMTP_PASSWORD=\r\n"
-                                "EMAIL_SMTP_SSL=0\r\n";
-    EXPECT_EQ(defaultConfigLines().size(), 52);
-    EXPECT_EQ(defaultConfigBytes(), expected);
+    using namespace ConfigKeys;
+    const QList<ConfigKey> keys{LAST_ARCHIV_NAME,
+                                LAST_BACKUP_LIST_INDEX,
+                                LAST_BACKUP_DONE,
+                                BACKUP_DESTINATION,
+                                BACKUP_DIR,
+                                BACKUP_FTP_HOST,
+                                BACKUP_FTP_USER,
+                                BACKUP_FTP_PASS,
+                                BACKUP_FTP_DIR,
+                                TAB_INDEX,
+                                RECOVERY_ARCHIVNAME,
+                                RECOVERY_ARCHIV_INDEX,
+                                RECOVERY_DONE,
+                                RECOVERY_DIR,
+                                RECOVERY_DEST,
+                                SUM_DONE,
+                                SUM_FROM,
+                                SUM_TO,
+                                SKYVRA_USER,
+                                SKYVRA_PASSW,
+                                RUN_BEFORE_BACKUP,
+                                PROGRAM_BB,
+                                RUN_AFTER_BACKUP,
+                                PROGRAM_AB,
+                                COMPRES_LEVEL,
+                                VERIFY_LAST_ARCHIV,
+                                PASSWORD,
+                                ARCHIVE_COUNT,
+                                COLOR_ARCHIVES,
+                                LANGUAGE,
+                                ARCHIVLIST_BUFFER,
+                                EMAIL,
+                                SUM_FIRST_SECOND,
+                                AUTOSTART_BACKUP,
+                                SOURCE_ERROR_SKIP,
+                                AUTOUPDATE,
+                                FTP_BINARY,
+                                FTP_PASSIVE,
+                                INTERNAL_COPY,
+                                EMAIL_FROM_ADRESS,
+                                EMAIL_PC_NAME,
+                                EMAIL_TO_ADRESS,
+                                EMAIL_SMTP_HOST,
+                                EMAIL_SMTP_PORT,
+                                EMAIL_SMTP_USERNAME,
+                                EMAIL_SMTP_PASSWORD,
+                                EMAIL_SMTP_SSL};
 
     test::TempProgramFolder home;
     ASSERT_TRUE(writeDefaultConfigIfMissing(home.path()));
-    EXPECT_EQ(home.read(QStringLiteral("config.ini")), expected);
+    const QByteArray bytes = home.read(QStringLiteral("config.ini"));
+    EXPECT_EQ(bytes, defaultConfigBytes()) << "the file written is not the one the program describes";
+    ASSERT_TRUE(bytes.endsWith("\r\n"));
+    EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF")) << "config.ini has no byte-order mark";
+
+    QList<QByteArray> lines = bytes.split('\n');
+    lines.removeLast(); // after the last CR LF
+    QStringList sections;
+    QMap<QString, QStringList> found; // section -> key names in the file
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        ASSERT_TRUE(lines.at(i).endsWith('\r')) << "line " << i + 1 << " does not end in CR LF";
+        const QString line = QString::fromUtf8(lines.at(i).chopped(1));
+        if (line.startsWith(QLatin1Char('['))) {
+            ASSERT_TRUE(line.endsWith(QLatin1Char(']'))) << line.toStdString();
+            if (!sections.isEmpty())
+                EXPECT_EQ(lines.value(i - 1), QByteArray("\r"))
+                    << "no blank line before " << line.toStdString();
+            sections << line.mid(1, line.size() - 2);
+            continue;
+        }
+        if (line.isEmpty())
+            continue;
+        ASSERT_FALSE(sections.isEmpty()) << "a key before the first section: " << line.toStdString();
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        ASSERT_GT(equals, 0) << line.toStdString();
+        found[sections.last()] << line.left(equals);
+    }
+    EXPECT_EQ(sections, (QStringList{SYSTEM, OPTIONS, OPTIONS_EMAIL}));
+
+    QMap<QString, QStringList> expected;
+    for (const ConfigKey& key : keys)
+        expected[key.section] << key.name;
+    EXPECT_EQ(found.keys(), expected.keys());
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        QStringList inFile = found.value(it.key());
+        inFile.sort();
+        it.value().sort();
+        EXPECT_EQ(inFile, it.value()) << "the keys of [" << it.key().toStdString() << "]";
+    }
 }
 
+// What the program reads from a fresh config.ini: every key's default, as the readers take it.
 TEST(DefaultConfig, ReadsAsTheKeyDefaults)
 {
     test::TempProgramFolder home;
     ASSERT_TRUE(writeDefaultConfigIfMissing(home.path()));
     const IniStore store(home.file(QStringLiteral("config.ini")));
-    EXPECT_EQ(store.readString(ConfigKeys::LAST_ARCHIV_NAME, QStringLiteral("x")), QString()); // no chain
-    EXPECT_TRUE(store.readBool(ConfigKeys::LAST_BACKUP_DONE, false));
-    EXPECT_EQ(store.readString(ConfigKeys::BACKUP_DESTINATION, {}), ConfigKeys::DESTINATION_DIR);
-    EXPECT_EQ(store.readString(ConfigKeys::LANGUAGE, {}), ConfigKeys::LANGUAGE_SYSTEM);
-    EXPECT_EQ(store.readInt(ConfigKeys::EMAIL_SMTP_PORT, 0), 25);
-    EXPECT_TRUE(store.readBool(ConfigKeys::FTP_PASSIVE, false));
-    EXPECT_FALSE(store.readBool(ConfigKeys::INTERNAL_COPY, true));
+    using namespace ConfigKeys;
+    // Texts that read empty (present, not missing).
+    for (const ConfigKey& key :
+         {LAST_ARCHIV_NAME,   BACKUP_DIR,          BACKUP_FTP_HOST, BACKUP_FTP_USER, BACKUP_FTP_PASS,
+          BACKUP_FTP_DIR,     RECOVERY_ARCHIVNAME, RECOVERY_DIR,    SUM_FROM,        SUM_TO,
+          SKYVRA_USER,        SKYVRA_PASSW,        PROGRAM_BB,      PROGRAM_AB,      PASSWORD,
+          EMAIL_FROM_ADRESS,  EMAIL_PC_NAME,       EMAIL_TO_ADRESS, EMAIL_SMTP_HOST, EMAIL_SMTP_USERNAME,
+          EMAIL_SMTP_PASSWORD})
+        EXPECT_EQ(store.readString(key, QStringLiteral("<missing>")), QString()) << key.name.data();
+    // Numbers.
+    const std::pair<ConfigKey, int> numbers[] = {
+        {LAST_BACKUP_LIST_INDEX, 0}, {TAB_INDEX, 0},         {RECOVERY_ARCHIV_INDEX, 0}, {RECOVERY_DEST, 0},
+        {ARCHIVE_COUNT, 0},          {ARCHIVLIST_BUFFER, 0}, {EMAIL_SMTP_PORT, 25}};
+    for (const auto& [key, value] : numbers)
+        EXPECT_EQ(store.readInt(key, -7), value) << key.name.data();
+    // Switches: no run pending, every option off but the two FTP modes.
+    const std::pair<ConfigKey, bool> switches[] = {{LAST_BACKUP_DONE, true},   {RECOVERY_DONE, true},
+                                                   {SUM_DONE, true},           {RUN_BEFORE_BACKUP, false},
+                                                   {RUN_AFTER_BACKUP, false},  {VERIFY_LAST_ARCHIV, false},
+                                                   {COLOR_ARCHIVES, false},    {EMAIL, false},
+                                                   {SUM_FIRST_SECOND, false},  {AUTOSTART_BACKUP, false},
+                                                   {SOURCE_ERROR_SKIP, false}, {AUTOUPDATE, false},
+                                                   {FTP_BINARY, true},         {FTP_PASSIVE, true},
+                                                   {INTERNAL_COPY, false},     {EMAIL_SMTP_SSL, false}};
+    for (const auto& [key, value] : switches)
+        EXPECT_EQ(store.readBool(key, !value), value) << key.name.data();
+    EXPECT_EQ(store.readString(BACKUP_DESTINATION, {}), DESTINATION_DIR);
+    EXPECT_EQ(store.readString(LANGUAGE, {}), LANGUAGE_SYSTEM);
+    EXPECT_EQ(store.readString(COMPRES_LEVEL, {}), QStringLiteral("DEFAULT"));
     // BACKUP_DIR is present and empty, which is not the same as missing.
-    EXPECT_EQ(store.readString(ConfigKeys::BACKUP_DIR, ConfigKeys::BACKUP_DIR_NOT_SET), QString());
+    EXPECT_EQ(store.readString(BACKUP_DIR, BACKUP_DIR_NOT_SET), QString());
 }
 
 TEST(DefaultConfig, ExistingFileIsKeptAndUnwritableFolderFails)

@@ -1,6 +1,7 @@
 #include "ui/mainwindow/MainWindow.h"
 
 #include "core/log/Status.h"
+#include "support/Screenshots.h"
 #include "support/TempProgramFolder.h"
 #include "ui/mainwindow/BackupPage.h"
 #include "ui/mainwindow/SettingsPage.h"
@@ -241,13 +242,11 @@ TEST(MainWindow, FitsAt1024x768AndScreenshotsOfBackupAndSettingsPages)
     info(host, QStringLiteral("Nový start zálohování je připraven"));
     host.setProgress(Page::Backup, 10, 4);
 
-    const QString folder = QDir(test::binDir()).filePath(QStringLiteral("../screenshots"));
-    ASSERT_TRUE(QDir().mkpath(folder));
     for (const auto& [index, name] : {std::pair{int(MainWindow::BackupIndex), "page3-zalohovani.png"},
                                       std::pair{int(MainWindow::SettingsIndex), "page6-nastaveni.png"}}) {
         window.showPage(index);
         QCoreApplication::processEvents();
-        const QString path = QDir(folder).filePath(QLatin1String(name));
+        const QString path = test::screenshotPath(QLatin1String(name));
         ASSERT_TRUE(window.grab().save(path)) << path.toStdString();
         EXPECT_GT(QFileInfo(path).size(), 0);
     }

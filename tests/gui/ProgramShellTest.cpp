@@ -181,7 +181,7 @@ TEST(ProgramShell, ExitFromTheTrayStopsWhatRunsAndKillsTheChild)
     ASSERT_TRUE(s.shell.start());
     QProcess child;
     child.start(QStringLiteral("sleep"), {QStringLiteral("60")});
-    ASSERT_TRUE(child.waitForStarted());
+    ASSERT_TRUE(child.waitForStarted()) << "the stand-in child did not start within 30 s";
     s.shell.runState().lastProcessId = child.processId();
     s.shell.window()->backupPage()->startButton()->setText(QStringLiteral("STOP"));
 
@@ -190,7 +190,7 @@ TEST(ProgramShell, ExitFromTheTrayStopsWhatRunsAndKillsTheChild)
     EXPECT_FALSE(s.shell.runState().mergeStopRequested);
     ASSERT_TRUE(s.endedWith.has_value());
     EXPECT_EQ(*s.endedWith, 0);
-    EXPECT_TRUE(child.waitForFinished(10000));
+    EXPECT_TRUE(child.waitForFinished(10000)) << "the child Exit killed did not end within 10 s";
 
     s.shell.window()->backupPage()->startButton()->setText(QStringLiteral("START"));
     s.shell.window()->mergePage()->runButton()->setText(QStringLiteral("STOP"));

@@ -7,6 +7,7 @@
 #include "core/log/RunLog.h"
 #include "notify/EmailReport.h"
 #include "support/RecordingHost.h"
+#include "support/Screenshots.h"
 #include "support/SmtpServer.h"
 #include "support/TempProgramFolder.h"
 
@@ -85,11 +86,8 @@ TEST_F(EmailDialogTest, ShowingReadsEveryKeyAndShowsTheAsteriskRow)
     EXPECT_EQ(dialog.securityBox()->currentText(), QStringLiteral("SSL / TLS"));
     EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("Edit8")), dialog.passwordEdit());
     EXPECT_EQ(dialog.findChild<QComboBox*>(QStringLiteral("ComboBox1")), dialog.securityBox());
-    // For a person to look at: <build>/screenshots/email_dialog.png.
-    const QString screenshots =
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
-    QDir().mkpath(screenshots);
-    dialog.grab().save(QDir(screenshots).filePath(QStringLiteral("email_dialog.png")));
+    // For a person to look at.
+    EXPECT_TRUE(dialog.grab().save(test::screenshotPath(QStringLiteral("email_dialog.png"))));
     dialog.reject();
 
     // With no password stored the row is shown all the same; a missing choice shows "---".

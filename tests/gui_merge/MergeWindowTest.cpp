@@ -3,6 +3,7 @@
 #include "core/lang/Translator.h"
 #include "core/util/Clock.h"
 #include "support/RestoreFixture.h"
+#include "support/Screenshots.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/MergePage.h"
 #include "ui/mainwindow/ProgramShell.h"
@@ -137,9 +138,7 @@ TEST_F(MergeWindowTest, TwoClicksInEitherOrderSelectTheRangeAndStoreIt)
     EXPECT_EQ(selectedRows(), (QList<int>{0, 1, 2}));
     EXPECT_TRUE(mergeButton()->isEnabled());
     EXPECT_EQ(status(), QStringLiteral("Připraveno, sloučí se vybrané archivy"));
-    const QString shots = QDir(binDir()).filePath(QStringLiteral("../screenshots"));
-    ASSERT_TRUE(QDir().mkpath(shots));
-    EXPECT_TRUE(window()->grab().save(QDir(shots).filePath(QStringLiteral("page5-slouceni.png"))));
+    EXPECT_TRUE(window()->grab().save(screenshotPath(QStringLiteral("page5-slouceni.png"))));
 
     // The same entry twice makes no range; the next click is a first boundary again.
     clickEntry(3);

@@ -34,7 +34,7 @@ struct DestinationFixture : ConfigFixture
         window.resize(1024, 740);
         window.show();
         window.showPage(MainWindow::DestinationIndex);
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window)) << "the window was not shown within 5 s";
         QCoreApplication::processEvents();
         page = window.destinationPage();
         page->setConfigStore(store.get());

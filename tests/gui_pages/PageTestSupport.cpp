@@ -11,12 +11,4 @@ ConfigFixture::ConfigFixture()
     store = std::make_unique<IniStore>(folder.file(QStringLiteral("config.ini")));
 }
 
-QString screenshotFolder()
-{
-    const QString path =
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
-    QDir().mkpath(path);
-    return path;
-}
-
 } // namespace ombrix::test

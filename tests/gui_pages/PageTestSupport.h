@@ -28,7 +28,4 @@ struct ConfigFixture
     std::unique_ptr<IniStore> store;
 };
 
-// Where the screenshots of the pages go: <build>/screenshots.
-QString screenshotFolder();
-
 } // namespace ombrix::test

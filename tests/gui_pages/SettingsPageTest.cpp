@@ -28,7 +28,7 @@ struct SettingsFixture : ConfigFixture
         window.resize(1024, 740);
         window.show();
         window.showPage(MainWindow::SettingsIndex);
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window)) << "the window was not shown within 5 s";
         QCoreApplication::processEvents();
         page = window.settingsPage();
         page->setConfigStore(store.get());

@@ -6,6 +6,7 @@
 #include "core/sources/SourcesFile.h"
 #include "core/util/Clock.h"
 #include "support/RestoreFixture.h"
+#include "support/Screenshots.h"
 #include "support/TempProgramFolder.h"
 #include "ui/dialogs/FileDialogs.h"
 #include "ui/mainwindow/MainWindow.h"
@@ -409,9 +410,7 @@ TEST_F(RestoreWindowTest, ColouredListingDrawsTheListAndListsAgain)
     for (const QString& set : sets())
         EXPECT_TRUE(colours.contains(set)) << set.toStdString();
 
-    const QString shots = QDir(binDir()).filePath(QStringLiteral("../screenshots"));
-    ASSERT_TRUE(QDir().mkpath(shots));
-    EXPECT_TRUE(window()->grab().save(QDir(shots).filePath(QStringLiteral("page4-obnova.png"))));
+    EXPECT_TRUE(window()->grab().save(screenshotPath(QStringLiteral("page4-obnova.png"))));
 
     clickBox(window()->settingsPage()->colorListsBox());
     EXPECT_FALSE(ui::SetEntryDelegate::isColored(page()->setList()));

@@ -1,5 +1,7 @@
 #include "ui/dialogs/MaskDialog.h"
 
+#include "support/Screenshots.h"
+
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -17,7 +19,7 @@ TEST(MaskDialog, ListsFollowTheEntryAndItsControlsEditThem)
     MaskDialog dialog;
     dialog.load(QStringLiteral("/data///+*.doc///+*.xls///-~*///D-Temp///X*.zip///R-"));
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog)) << "the window was not shown within 5 s";
     EXPECT_EQ(dialog.list(MaskDialog::Include)->count(), 2);
     EXPECT_EQ(dialog.list(MaskDialog::Exclude)->item(0)->text(), QStringLiteral("~*"));
     EXPECT_EQ(dialog.list(MaskDialog::ExcludedDirs)->item(0)->text(), QStringLiteral("Temp"));
@@ -68,7 +70,7 @@ TEST(MaskDialog, Screenshot)
     MaskDialog dialog;
     dialog.load(QStringLiteral("/home/user/Documents///+*.doc///+*.xls///-~*///D-Temp///X*.zip"));
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog)) << "the window was not shown within 5 s";
     dialog.edit(MaskDialog::Include)->setText(QStringLiteral("[a-"));
     dialog.addMask(MaskDialog::Include);
     QCoreApplication::processEvents();
@@ -82,7 +84,5 @@ TEST(MaskDialog, Screenshot)
                 << caption->objectName().toStdString();
         }
     }
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
-    QDir().mkpath(folder);
-    EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/sources-mask-dialog.png")));
+    EXPECT_TRUE(dialog.grab().save(ombrix::test::screenshotPath(QStringLiteral("sources-mask-dialog.png"))));
 }

@@ -1,6 +1,7 @@
 #include "ui/mainwindow/SourcesPage.h"
 
 #include "core/sources/SourcesFile.h"
+#include "support/Screenshots.h"
 #include "support/TempProgramFolder.h"
 #include "ui/dialogs/FileDialogs.h"
 #include "ui/dialogs/MaskDialog.h"
@@ -41,13 +42,6 @@ QByteArray fileBytes(const QStringList& lines)
     return bytes;
 }
 
-QString screenshotPath(const QString& name)
-{
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
-    QDir().mkpath(folder);
-    return QDir(folder).absoluteFilePath(name);
-}
-
 // A shown sources page on a fresh program folder, with pickers that answer only from the queue.
 class SourcesPageTest : public ::testing::Test
 {
@@ -73,7 +67,7 @@ class SourcesPageTest : public ::testing::Test
         m_page = std::make_unique<SourcesPage>();
         m_page->resize(800, 500);
         m_page->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get())) << "the window was not shown within 5 s";
         ASSERT_TRUE(m_page->reloadFromFile());
         m_list = child<QListWidget>(m_page.get(), "ListBox1");
     }
@@ -290,7 +284,7 @@ TEST_F(SourcesPageTest, ThePageFitsTheSmallestWindowAndScalesUp)
         window.resize(size);
         window.showPage(MainWindow::SourcesIndex);
         window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window)) << "the window was not shown within 5 s";
         SourcesPage* page = window.sourcesPage();
         ASSERT_TRUE(page->reloadFromFile());
         QCoreApplication::processEvents();
@@ -320,7 +314,7 @@ TEST_F(SourcesPageTest, ThePageFitsTheSmallestWindowAndScalesUp)
         EXPECT_GT(list->height(), page->height() / 2);
         if (size.width() == 1024) {
             page->list()->setCurrentRow(1);
-            EXPECT_TRUE(window.grab().save(screenshotPath(QStringLiteral("sources-page.png"))));
+            EXPECT_TRUE(window.grab().save(test::screenshotPath(QStringLiteral("sources-page.png"))));
         }
     }
 }

@@ -104,7 +104,7 @@ TEST_P(UnreadableSources, NothingIsWrittenUntilTheFileCanBeReadAgain)
     m_page = std::make_unique<SourcesPage>();
     m_page->resize(800, 500);
     m_page->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get())) << "the window was not shown within 5 s";
     EXPECT_FALSE(m_page->reloadFromFile());
 
     // The page says why the list is empty and that nothing is saved meanwhile; the controls that
@@ -134,7 +134,7 @@ TEST_P(UnreadableSources, NothingIsWrittenUntilTheFileCanBeReadAgain)
     FileDialogs::instance().setQueuedOnly(true);
     m_page->hide();
     m_page->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_page.get())) << "the window was not shown within 5 s";
     EXPECT_EQ(m_page->entries(), m_entries);
     EXPECT_FALSE(error->isVisible());
     ASSERT_TRUE(child<QPushButton>("Button1")->isEnabled());

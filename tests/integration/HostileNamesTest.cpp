@@ -3,11 +3,10 @@
 #include "E2eTest.h"
 #include "SetRestorer.h"
 #include "SourceTree.h"
+#include "support/ArchiverWrapper.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 #include <sys/stat.h>
 
 namespace ombrix::test {
@@ -16,6 +15,13 @@ namespace {
 QString config(const E2eSandbox& sandbox, const ConfigKey& key)
 {
     return sandbox.configValue(key.section, key.name);
+}
+
+// Whether the program still runs (waitForFinished notices an end that happened meanwhile).
+bool stillRunning(QProcess& program)
+{
+    program.waitForFinished(0);
+    return program.state() == QProcess::Running;
 }
 
 using HostileNamesTest = E2eTest;
@@ -50,8 +56,7 @@ TEST_F(HostileNamesTest, HostileNamesRestoreAndWhatCannotBeStoredIsReported)
     deep += QStringLiteral("/leaf.txt");
     ASSERT_TRUE(SourceTree::writeFile(deep, 4242, 1000));
     mustRestore.append(deep);
-    // The big file comes first in catalog order; while it is archived the vanishing one is
-    // deleted.
+    // The big file comes before the vanishing one in catalog order.
     const QString big = src + QStringLiteral("/!first/big.bin");
     ASSERT_TRUE(SourceTree::writeFile(big, 1, 24 * 1024 * 1024 + 1));
     mustRestore.append(big);
@@ -68,16 +73,21 @@ TEST_F(HostileNamesTest, HostileNamesRestoreAndWhatCannotBeStoredIsReported)
     const QString fifo = src + QStringLiteral("/names/a fifo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
 
-    std::unique_ptr<QProcess> program = sandbox.start();
-    QElapsedTimer timer;
-    timer.start();
-    while (config(sandbox, ConfigKeys::LAST_BACKUP_DONE) != QLatin1String("0") &&
-           program->state() == QProcess::Running && timer.elapsed() < 60000)
-        QThread::msleep(5);
+    // The archiver call for the big file is held while the vanishing file is deleted: the
+    // deletion always falls after the scan that listed the file and before the file's own turn.
+    ArchiverWrapper wrapper;
+    ASSERT_TRUE(wrapper.isValid());
+    wrapper.pauseAt({QStringLiteral("a"), QStringLiteral("*/!first/big.bin")}, 1);
+    std::unique_ptr<QProcess> program = sandbox.start(wrapper.environment());
+    ASSERT_TRUE(wrapper.waitForPause(120000, [&] { return stillRunning(*program); }))
+        << "the run ended or did not reach the archiving of " << big.toStdString() << " within 120 s\n"
+        << sandbox.programOutput().toStdString();
     ASSERT_TRUE(QFile::remove(vanishing));
+    wrapper.release();
     // A fifo never delivers an end of file: an archiver that opened it would wait for ever.
-    ASSERT_TRUE(program->waitForFinished(120000)) << "the run hangs\n"
-                                                  << sandbox.programOutput().toStdString();
+    ASSERT_TRUE(program->waitForFinished(120000))
+        << "the run did not end within 120 s after the big file was let go (a fifo opened?)\n"
+        << sandbox.programOutput().toStdString();
     EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(config(sandbox, ConfigKeys::LAST_BACKUP_DONE), QStringLiteral("1"));
     ASSERT_EQ(sandbox.sets().size(), 1);

@@ -10,10 +10,8 @@
 
 #include <csignal>
 #include <cstdio>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QThread>
 #include <vector>
 
 namespace ombrix::test {
@@ -121,7 +119,8 @@ TEST_F(KillResumeTest, KilledAtEachStepResumesToARestorableSet)
             << sandbox.programOutput().toStdString();
         const qint64 archiver = wrapper.pausedPid();
         ::kill(pid_t(program->processId()), SIGKILL);
-        ASSERT_TRUE(program->waitForFinished(10000));
+        ASSERT_TRUE(program->waitForFinished(10000))
+            << kill.step << ": the killed program was not reaped in 10 s";
         // The archiver dies with the program; nothing may go on writing into the set.
         EXPECT_TRUE(CrashChecks::processEnded(archiver)) << kill.step;
         EXPECT_TRUE(waitUntilNoProcesses(3000))
@@ -176,19 +175,27 @@ TEST_F(KillResumeTest, TerminatedRunEndsAndTheNextStartContinuesTheSameSet)
     SourceTree::generate(sandbox.sourceRoot(), 99, 120);
     const QMap<QString, QByteArray> expected = SourceTree::digests(sandbox.sourceRoot());
 
-    std::unique_ptr<QProcess> program = sandbox.start();
-    // Wait until the run is past its catalog and has archived a few files.
-    QElapsedTimer timer;
-    timer.start();
-    while (config(sandbox, ConfigKeys::LAST_BACKUP_LIST_INDEX).toInt() < 3 &&
-           program->state() == QProcess::Running && timer.elapsed() < 60000)
-        QThread::msleep(20);
-    ASSERT_EQ(program->state(), QProcess::Running) << "the run ended before it could be terminated";
+    // SIGTERM arrives while the archiver call for the fourth file is held: the run is past its
+    // catalog and has archived three files, however fast the machine is.
+    ArchiverWrapper wrapper;
+    ASSERT_TRUE(wrapper.isValid());
+    wrapper.pauseAt({QStringLiteral("a"), sandbox.sourceRoot() + QStringLiteral("/*")}, 4);
+    std::unique_ptr<QProcess> program = sandbox.start(wrapper.environment());
+    ASSERT_TRUE(wrapper.waitForPause(120000,
+                                     [&] {
+                                         program->waitForFinished(0);
+                                         return program->state() == QProcess::Running;
+                                     }))
+        << "the run ended or did not reach the fourth file's archiver call within 120 s\n"
+        << sandbox.programOutput().toStdString();
     const QString set = config(sandbox, ConfigKeys::LAST_ARCHIV_NAME);
     ::kill(pid_t(program->processId()), SIGTERM);
-    ASSERT_TRUE(program->waitForFinished(30000)) << "SIGTERM did not end the program";
+    ASSERT_TRUE(program->waitForFinished(30000)) << "SIGTERM did not end the program within 30 s";
+    wrapper.clear();
     EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
-    EXPECT_TRUE(waitUntilNoProcesses(3000));
+    EXPECT_TRUE(waitUntilNoProcesses(3000))
+        << "still working 3 s after the program ended: "
+        << ProcessScan::processesUsing({sandbox.root()}).join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(config(sandbox, ConfigKeys::LAST_BACKUP_DONE), QStringLiteral("0"));
     EXPECT_EQ(config(sandbox, ConfigKeys::LAST_ARCHIV_NAME), set);
 

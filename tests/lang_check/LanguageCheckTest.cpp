@@ -231,7 +231,7 @@ TEST(LanguageCheckProgram, CheckLangCollectsWindowCaptionsAndSourceTextsAndEnds)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     ombrix.setProcessEnvironment(env);
     ombrix.start(QDir(test::binDir()).filePath(QStringLiteral("ombrix")), {QStringLiteral("-checklang")});
-    ASSERT_TRUE(ombrix.waitForFinished(60000));
+    ASSERT_TRUE(ombrix.waitForFinished(60000)) << "ombrix -checklang did not end within 60 s";
     EXPECT_EQ(ombrix.exitStatus(), QProcess::NormalExit);
 
     const QStringList written = readLines(program.file(QStringLiteral("lang/cz.txt")));

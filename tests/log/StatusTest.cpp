@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <QElapsedTimer>
+#include <QThread>
 
 using namespace ombrix;
 using ombrix::test::RecordingHost;
@@ -111,17 +112,33 @@ TEST(Status, SleepXWithZeroReturnsWithoutPumping)
     EXPECT_EQ(host.pumpCount(), 0);
 }
 
-TEST(Status, SleepXPumpsUntilTheTimeIsUpEvenAfterStop)
+// sleepX keeps the window alive for the whole pause (STOP pressed meanwhile does not shorten it:
+// sleepX knows no run state) and returns once its time is up. Each pump here takes at least
+// 20 ms, so the pumps are counted against the wait instead of timing it: a wait of 400 ms has
+// room for at most 21 of them, and a second one follows as long as the first one left time over.
+TEST(Status, SleepXPumpsUntilTheTimeIsUp)
 {
+    constexpr int waitMs = 400;
+    constexpr int pumpMs = 20;
     RecordingHost host;
-    bool stopRequested = false;
-    host.setPumpHook([&] { stopRequested = true; });
+    host.setPumpHook([] { QThread::msleep(pumpMs); });
     QElapsedTimer timer;
     timer.start();
-    sleepX(host, 40);
-    EXPECT_GE(timer.elapsed(), 40);
-    EXPECT_GE(host.pumpCount(), 2);
-    EXPECT_TRUE(stopRequested);
+    sleepX(host, waitMs);
+    const qint64 elapsed = timer.elapsed();
+    EXPECT_GE(host.pumpCount(), 2) << "sleepX stopped pumping after its first pump with time left";
+    EXPECT_LE(host.pumpCount(), waitMs / pumpMs + 1) << "sleepX went on pumping after its time was up";
+    // It never returns early, however fast the machine.
+    EXPECT_GE(elapsed, waitMs) << "sleepX returned before its time was up";
+}
+
+// A pump that outlasts the whole wait is the last one: the time is up when it returns.
+TEST(Status, SleepXEndsAfterAPumpThatOutlastsTheWait)
+{
+    RecordingHost host;
+    host.setPumpHook([] { QThread::msleep(60); });
+    sleepX(host, 30);
+    EXPECT_EQ(host.pumpCount(), 1) << "sleepX pumped again although its time was up";
 }
 
 } // namespace

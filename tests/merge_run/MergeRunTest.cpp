@@ -5,6 +5,7 @@
 #include "core/catalog/SetName.h"
 #include "core/config/ConfigKeys.h"
 #include "merge/MergeControls.h"
+#include "support/ArchiverWrapper.h"
 #include "support/RestoreFixture.h"
 #include "support/TestMergeControls.h"
 
@@ -192,5 +193,86 @@ TEST_F(MergeRunTest, UnreadableLaterCatalogKeepsTheMergedSets)
     merge->runMerge();
     expectMergedChain();
 }
+
+// An encrypted chain: the password that made it merges it, and the merged catalogs stay
+// encrypted; a wrong password or none is refused before anything changes, naming the set it
+// could not open.
+TEST_F(MergeRunTest, EncryptedChainMergesWithItsPasswordAndRefusesAnyOther)
+{
+    controls.password = QStringLiteral("chain secret");
+    makeChain();
+    const QStringList laterCatalog = storedCatalog(sets[4]);
+    ASSERT_FALSE(laterCatalog.isEmpty());
+    for (const QString& other : {QStringLiteral("chain secre"), QString()}) {
+        SCOPED_TRACE(other.isEmpty() ? "no password" : "a wrong password");
+        mergeControls.password = other;
+        selectRange(1, 3);
+        merge->runMerge();
+        EXPECT_TRUE(merge->refused());
+        EXPECT_EQ(host.currentStatus(Page::Merge).trimmed(),
+                  QStringLiteral("Přerušeno, neznámé heslo: ") + sets[3]);
+        EXPECT_EQ(destination->listSetFolders(), sets);
+        EXPECT_EQ(storedCatalog(sets[4]), laterCatalog);
+        EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 0), 1);
+    }
+
+    mergeControls.password = controls.password;
+    selectRange(1, 3);
+    merge->runMerge();
+    EXPECT_FALSE(merge->refused());
+    expectMergedChain();
+    // The catalogs the merge stored back need the password like the ones the backup wrote.
+    controls.password.clear();
+    EXPECT_TRUE(storedCatalog(sets[3]).isEmpty()) << "the target's catalog was stored without the password";
+    EXPECT_TRUE(storedCatalog(sets[4]).isEmpty()) << "a later catalog was stored without the password";
+}
+
+// One archiver call of a merge, made to fail from its occurrence on.
+struct FailingStep
+{
+    const char* name;
+    const char* op;
+    const char* lastPattern;
+    int call;
+};
+
+class MergeArchiverFailure : public MergeRunTest, public ::testing::WithParamInterface<FailingStep>
+{
+};
+
+// The archiver fails at one step of a merge (a full disk, say): the merge stops there, stays
+// unfinished and deletes no set, and once the archiver works again continuing it gives the
+// result of a merge that never failed.
+TEST_P(MergeArchiverFailure, MergeStaysUnfinishedKeepsEverySetAndContinuesToTheSameResult)
+{
+    const FailingStep step = GetParam();
+    makeChain();
+    ArchiverWrapper wrapper;
+    ASSERT_TRUE(wrapper.isValid());
+    wrapper.applyToThisProcess();
+    wrapper.failFrom({QString::fromLatin1(step.op), QString::fromLatin1(step.lastPattern)}, step.call);
+    selectRange(1, 3);
+    merge->runMerge();
+    EXPECT_GE(wrapper.count(), step.call) << "the merge never came to the archiver call made to fail";
+    wrapper.clear();
+
+    EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 1), 0)
+        << "a merge the archiver failed in is recorded as finished";
+    EXPECT_EQ(destination->listSetFolders(), sets) << "a set was deleted although the merge did not finish";
+    EXPECT_NE(host.currentStatus(Page::Merge).trimmed(), QStringLiteral("Slučování archivu je ukončeno"));
+    EXPECT_EQ(mergeControls.caption, QStringLiteral("pokračovat"));
+
+    selectRange(1, 3);
+    merge->runMerge();
+    expectMergedChain();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, MergeArchiverFailure,
+    ::testing::Values(FailingStep{"TargetCatalogNotExtracted", "e", "*/archivlist.csv.7z", 1},
+                      FailingStep{"TargetCatalogNotStoredBack", "a", "*/archivlist.csv", 1},
+                      FailingStep{"LaterCatalogNotExtracted", "e", "*/archivlist.csv.7z", 2},
+                      FailingStep{"LaterCatalogNotStoredBack", "a", "*/archivlist.csv", 2}),
+    [](const ::testing::TestParamInfo<FailingStep>& info) { return std::string(info.param.name); });
 
 } // namespace ombrix::test

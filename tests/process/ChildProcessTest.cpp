@@ -152,10 +152,10 @@ TEST(ChildProcess, KillFromThePumpEndsTheWholeProcessGroup)
     });
     ASSERT_TRUE(result.started);
     EXPECT_TRUE(result.killed);
-    EXPECT_LE(pumps, 200);
+    EXPECT_LE(pumps, 200) << "the shell's two children were not seen within 200 pumps (about 10 s)";
     EXPECT_EQ(state.lastProcessId, -1);
     ASSERT_GT(group, 0);
-    EXPECT_TRUE(test::groupEnds(group));
+    EXPECT_TRUE(test::groupEnds(group)) << "a process of the killed group was still alive 5 s later";
 }
 
 // Ids that name no process (after a wait: -1; before any: 0; one that has ended) do nothing.
@@ -176,7 +176,7 @@ TEST(ChildProcess, KillingAnIdOfNoProcessDoesNothing)
     ASSERT_TRUE(bystander.start());
     KillProcessId(-1);
     KillProcessId(0);
-    EXPECT_FALSE(bystander.waitFor(100));
+    EXPECT_FALSE(bystander.waitFor(100)) << "the bystander ended after kills of ids not its own";
     EXPECT_TRUE(bystander.running());
 }
 
@@ -191,10 +191,10 @@ TEST(ChildProcess, DestroyingARunningChildLeavesNothingBehind)
         ChildProcess child(request);
         ASSERT_TRUE(child.start());
         pid = child.processId();
-        EXPECT_FALSE(child.waitFor(100));
+        EXPECT_FALSE(child.waitFor(100)) << "the long child ended by itself";
     }
-    EXPECT_FALSE(test::processExists(pid));
-    EXPECT_TRUE(test::groupEnds(pid));
+    EXPECT_FALSE(test::processExists(pid)) << "the destroyed child object did not reap its program";
+    EXPECT_TRUE(test::groupEnds(pid)) << "a process of the child's group was still alive 5 s later";
 }
 
 TEST(ChildProcess, AChildDiesWithTheProgramThatStartedIt)
@@ -227,5 +227,5 @@ TEST(ChildProcess, AChildDiesWithTheProgramThatStartedIt)
     ::kill(parent, SIGKILL);
     int status = 0;
     ::waitpid(parent, &status, 0);
-    EXPECT_TRUE(test::groupEnds(childPid));
+    EXPECT_TRUE(test::groupEnds(childPid)) << "the child outlived the killed program by more than 5 s";
 }

@@ -42,7 +42,7 @@ TEST_F(RestoreRunTest, EveryCatalogOfAChainRestoresTheStateOfItsRun)
     const QString deletions = makeSet();
     const Tree deletionsState = sourceTree();
 
-    // The last catalog names three different sets.
+    // The last catalog names sets other than its own.
     QSet<QString> holders;
     for (const QString& line : catalogOf(deletions))
         holders.insert(catalogField(line, CatalogLine::Set));
@@ -228,7 +228,7 @@ TEST_F(RestoreRunTest, LinesThatWouldLeaveTheTargetAreSkippedAndLogged)
     zip.start(QStringLiteral("7za"),
               {QStringLiteral("a"), QStringLiteral("-y"),
                destinationDir.filePath(QStringLiteral("escape.txt.7z")), QStringLiteral("escape.txt")});
-    ASSERT_TRUE(zip.waitForFinished(60000));
+    ASSERT_TRUE(zip.waitForFinished(60000)) << "7za did not end within 60 s";
     ASSERT_TRUE(QFile::exists(destinationDir.filePath(QStringLiteral("escape.txt.7z"))));
 
     const QString time = QStringLiteral("2024-01-02-08-00-00");
