@@ -336,6 +336,25 @@ Kind targetKindOf(const QString& path)
     return statPath(path, true, st) ? kindFromMode(st.st_mode) : Kind::Missing;
 }
 
+Target targetOf(const QString& path)
+{
+    struct stat st;
+    errno = 0; // a path statPath refuses without a system call leaves no error of its own
+    if (!statPath(path, true, st))
+        return errno == ELOOP ? Target::Loop : Target::Missing;
+    if (S_ISREG(st.st_mode))
+        return Target::File;
+    if (S_ISDIR(st.st_mode))
+        return Target::Folder;
+    if (S_ISFIFO(st.st_mode))
+        return Target::NamedPipe;
+    if (S_ISSOCK(st.st_mode))
+        return Target::Socket;
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return Target::Device;
+    return Target::OtherSpecial;
+}
+
 bool makeFolders(const QString& path)
 {
     const QByteArray bytes = QFile::encodeName(path);

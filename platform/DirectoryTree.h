@@ -50,6 +50,20 @@ Kind kindOf(const QString& path);
 // Like kindOf, but a link is followed to what it points at (Missing when it dangles).
 Kind targetKindOf(const QString& path);
 
+// What a path leads to with links followed, in the detail a report of what was left out needs.
+enum class Target
+{
+    File,
+    Folder,
+    NamedPipe,
+    Socket,
+    Device, // a character or block device
+    OtherSpecial,
+    Missing, // nothing there: a link that dangles
+    Loop     // links that lead round in a circle
+};
+Target targetOf(const QString& path);
+
 // Creates every missing folder of path, one level at a time (any path length). Errors are
 // ignored; returns whether the whole path is a folder afterwards.
 bool makeFolders(const QString& path);
