@@ -82,6 +82,17 @@ enum class RemoveResult
 // pump, when set, is called every few hundred entries.
 RemoveResult removeTree(const QString& path, const std::function<void()>& pump = {});
 
+// Removes from the folder tree at path everything keep does not hold, and leaves the rest (and
+// the folder itself) as it is. keep is asked with the entry's path relative to path and whether
+// it is a folder: a kept folder is entered and pruned in turn, a folder that is not kept goes with
+// its whole content, any other entry (file, link, pipe, ...) goes when it is not kept. Links are
+// never followed (one that is not kept goes as a link), other mounted file systems inside are
+// not entered, and a path that is itself a link is not pruned (Missing). Refused and Missing as
+// for removeTree; Incomplete when something that should go is still there.
+RemoveResult pruneTree(const QString& path,
+                       const std::function<bool(const QByteArray& relativePath, bool isFolder)>& keep,
+                       const std::function<void()>& pump = {});
+
 // True for paths removeTree refuses: empty, the root folder, the home folder (from HOME and
 // from the user database) or one of its parents, and the working folder or one of its parents.
 bool isProtectedFromRemoval(const QString& path);

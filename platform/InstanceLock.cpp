@@ -43,8 +43,9 @@ bool isPrivateFolder(const QString& folder, QString* why)
         return false;
     }
     if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        *why = folder + QStringLiteral(" is open to other users (mode %1)")
-                            .arg(QString::number(st.st_mode & 07777, 8));
+        *why =
+            folder +
+            QStringLiteral(" is open to other users (mode %1)").arg(QString::number(st.st_mode & 07777, 8));
         return false;
     }
     return true;
@@ -103,7 +104,8 @@ QString InstanceLock::lockFolder(QString* problem)
         ::chmod(native.constData(), 0700);
     } else if (const int error = errno; error != EEXIST) {
         if (problem)
-            *problem = runtimeProblem + fallback + QStringLiteral(" cannot be created: ") + systemError(error);
+            *problem =
+                runtimeProblem + fallback + QStringLiteral(" cannot be created: ") + systemError(error);
         return {};
     }
     QString why;

@@ -91,7 +91,8 @@ TEST(InstanceLock, SecondLockOfTheSameFolderFailsAnotherFolderSucceeds)
 
     InstanceLock second(a.path());
     EXPECT_EQ(second.tryAcquire(), InstanceLock::Result::HeldElsewhere);
-    EXPECT_TRUE(second.problem().contains(QStringLiteral("another instance"))) << second.problem().toStdString();
+    EXPECT_TRUE(second.problem().contains(QStringLiteral("another instance")))
+        << second.problem().toStdString();
     EXPECT_TRUE(second.problem().contains(QFileInfo(a.path()).canonicalFilePath()));
     InstanceLock sameFolderOtherSpelling(a.path() + QStringLiteral("/./"));
     EXPECT_EQ(sameFolderOtherSpelling.tryAcquire(), InstanceLock::Result::HeldElsewhere);

@@ -43,7 +43,8 @@ TEST_F(MediumReadinessTest, PlainFolderBelowMntIsRefusedByReadinessAndRunAlike)
         EXPECT_EQ(host.currentTrafficLight(), 0);
         EXPECT_FALSE(readiness->destinationReachable());
         // The run's side of the rule: nothing is ever created there.
-        EXPECT_FALSE(storage::forceLocalDir(QDir(folder).filePath(QStringLiteral("OMX_2024-05-06_10-01-00"))));
+        EXPECT_FALSE(
+            storage::forceLocalDir(QDir(folder).filePath(QStringLiteral("OMX_2024-05-06_10-01-00"))));
         EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("OMX_*")}, QDir::Dirs).isEmpty());
     }
 

@@ -17,8 +17,7 @@ class NotArchivedReportTest : public ScanFixture
   protected:
     void makeFifo(const QString& relative) const
     {
-        ASSERT_EQ(::mkfifo(QFile::encodeName(at(relative)).constData(), 0600), 0)
-            << relative.toStdString();
+        ASSERT_EQ(::mkfifo(QFile::encodeName(at(relative)).constData(), 0600), 0) << relative.toStdString();
     }
     // A Unix socket file, as a running program leaves one in its folder.
     void makeSocket(const QString& relative) const

@@ -82,11 +82,11 @@ TEST(UnattendedExitCode, TellsTheSchedulerHowTheRunEnded)
         {"destination unreachable",
          [](ScheduledSetup& s) {
              s.config->writeString(ConfigKeys::LANGUAGE, QStringLiteral("EN"));
-             s.config->writeString(ConfigKeys::BACKUP_DIR, s.destination.filePath(QStringLiteral("unplugged")));
+             s.config->writeString(ConfigKeys::BACKUP_DIR,
+                                   s.destination.filePath(QStringLiteral("unplugged")));
          },
          app::ExitCode::NotCompleted, "The destination folder is not available. Backup is not possible.", 0},
-        {"restore pending",
-         [](ScheduledSetup& s) { s.config->writeInt(ConfigKeys::RECOVERY_DONE, 0); },
+        {"restore pending", [](ScheduledSetup& s) { s.config->writeInt(ConfigKeys::RECOVERY_DONE, 0); },
          app::ExitCode::NotCompleted, "Obnova dat nebyla dokončena, bude se pokračovat", 0},
     };
     for (const ExitCase& c : cases) {
