@@ -92,7 +92,9 @@ QString notArchivedReason(tree::Target target, bool throughLink)
         what = QStringLiteral("special file");
         break;
     }
-    return throughLink ? QStringLiteral("link to a ") + what : what;
+    if (throughLink)
+        return QStringLiteral("link to a ") + what;
+    return what;
 }
 
 } // namespace
