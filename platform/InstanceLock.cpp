@@ -93,6 +93,12 @@ QString InstanceLock::lockFolder(QString* problem)
             return clean;
         runtimeProblem = QStringLiteral("XDG_RUNTIME_DIR ") + runtimeProblem + QStringLiteral("; ");
     }
+    // A run started without the variable (cron) while the user is logged in must find the lock of
+    // the session's instance: the folder the variable names there is this one.
+    const QString session = QStringLiteral("/run/user/") + QString::number(::geteuid());
+    QString sessionProblem;
+    if (runtime.isEmpty() && isPrivateFolder(session, &sessionProblem))
+        return session;
 
     // The user's own folder in the shared temporary folder. Made here with mode 0700; one that
     // somebody else made first (or that was opened up) is not used.

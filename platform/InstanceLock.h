@@ -10,8 +10,10 @@ namespace ombrix::platform {
 // alongside. The kernel drops an flock when its process ends in any way, so a crashed instance
 // never keeps it.
 //
-// The lock file lies in a folder only this user can create files in: $XDG_RUNTIME_DIR, or else
-// "ombrix-<uid>" in the system's temporary folder, made with mode 0700. A folder that is a link,
+// The lock file lies in a folder only this user can create files in: $XDG_RUNTIME_DIR; without
+// that variable (a run from cron) the folder it names in a login session, /run/user/<uid>, while
+// that exists; or else "ombrix-<uid>" in the system's temporary folder, made with mode 0700. So
+// a scheduled run finds the lock of an instance the user runs meanwhile. A folder that is a link,
 // belongs to another user or that anyone else may enter or write to is refused, so no other local
 // user can hold the lock and stop this user's runs. (The program folder is not used: it may not
 // be writable, which start-up reports itself, and the lock must not end up inside what is backed
