@@ -1,10 +1,12 @@
 #include "core/app/CommandLineHelp.h"
+#include "core/app/ExitCode.h"
 #include "core/app/RunMode.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
 #include "ui/mainwindow/ProgramShell.h"
 #include "ui/wiring/ProgramAssembly.h"
 
+#include <cstdio>
 #include <QApplication>
 
 using namespace ombrix;
@@ -20,10 +22,21 @@ int main(int argc, char** argv)
         !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    // One instance per program folder; a second start ends silently before any window exists.
+    // One instance per program folder; a second start ends before any window exists and says why
+    // on standard error, where cron or the journal keeps it. Without a usable lock the program
+    // still starts, as it always did when the lock could not be made.
     platform::InstanceLock lock(platform::programFolder());
-    if (lock.tryAcquire() == platform::InstanceLock::Result::HeldElsewhere)
-        return 0;
+    switch (lock.tryAcquire()) {
+    case platform::InstanceLock::Result::Acquired:
+        break;
+    case platform::InstanceLock::Result::HeldElsewhere:
+        std::fprintf(stderr, "Ombrix: %s\n", lock.problem().toLocal8Bit().constData());
+        return app::ExitCode::AnotherInstance;
+    case platform::InstanceLock::Result::Unavailable:
+        std::fprintf(stderr, "Ombrix: %s; starting without the single-instance lock\n",
+                     lock.problem().toLocal8Bit().constData());
+        break;
+    }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ombrix"));

@@ -69,8 +69,11 @@ QString Extractor::unpackInto(const QString& source, bool plainCopy, const QStri
 bool Extractor::dearchivovat(const QString& archiv, const QString& filename, const QString& destDir,
                              const QString& nekompr)
 {
-    if (!ArchiveSetChecks::testarchiv(m_destination, archiv, filename, nekompr))
+    m_lastFailure.clear();
+    if (!ArchiveSetChecks::testarchiv(m_destination, archiv, filename, nekompr)) {
+        m_lastFailure = QStringLiteral("its archive is missing from ") + archiv;
         return false;
+    }
     const SetLocation location = SetLocation::of(archiv, filename);
     const bool plainCopy = nekompr == QLatin1String("1");
     const QString entry = location.entry(plainCopy);
@@ -90,6 +93,7 @@ bool Extractor::dearchivovat(const QString& archiv, const QString& filename, con
             m_runLog->dologu(logline::ftpError + filename);
         if (!fetched.ok || !storage::FileExists2(download)) {
             QFile::remove(download);
+            m_lastFailure = QStringLiteral("its archive could not be downloaded from ") + archiv;
             return false;
         }
         source = download;
@@ -99,12 +103,22 @@ bool Extractor::dearchivovat(const QString& archiv, const QString& filename, con
     QString target = destDir;
     while (target.size() > 1 && target.endsWith(QLatin1Char('/')))
         target.chop(1);
-    if (storage::forceLocalDir(target)) {
+    if (!storage::forceLocalDir(target)) {
+        m_lastFailure = QStringLiteral("the folder cannot be made: ") + target;
+    } else {
         QTemporaryDir staging(target + QStringLiteral("/.ombrix-extract-XXXXXX"));
         const QString unpacked =
             staging.isValid() ? unpackInto(source, plainCopy, staging.path(), name) : QString();
-        if (!unpacked.isEmpty())
-            result = moveOver(unpacked, target + QLatin1Char('/') + name);
+        if (!staging.isValid())
+            m_lastFailure = QStringLiteral("nothing can be written in ") + target;
+        else if (unpacked.isEmpty())
+            m_lastFailure = plainCopy ? QStringLiteral("its copy could not be copied")
+                                      : QStringLiteral("its archive cannot be extracted (damaged, or a "
+                                                       "password that does not fit)");
+        else if (moveOver(unpacked, target + QLatin1Char('/') + name))
+            result = true;
+        else
+            m_lastFailure = QStringLiteral("it cannot replace what is in its place");
     }
     if (!download.isEmpty())
         QFile::remove(download);

@@ -34,6 +34,8 @@ class Extractor
     // plain copy. True when destDir + "/" + the file's name holds the extracted file.
     bool dearchivovat(const QString& archiv, const QString& filename, const QString& destDir,
                       const QString& nekompr);
+    // Why the last dearchivovat gave false, in the words of the run log; empty after a success.
+    const QString& lastFailure() const { return m_lastFailure; }
 
   private:
     // Extracts or copies the file into folder; the path of the unpacked file, empty on failure.
@@ -45,6 +47,7 @@ class Extractor
     RunLog* m_runLog;
     const ArchiveState& m_state;
     ArchiveSettings m_settings;
+    QString m_lastFailure;
 };
 
 } // namespace ombrix

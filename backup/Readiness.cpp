@@ -14,6 +14,7 @@
 #include "core/lang/Translator.h"
 #include "core/log/RunLog.h"
 #include "core/log/Status.h"
+#include "platform/FileSystemInfo.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemLanguage.h"
 #include "storage/FolderDestination.h"
@@ -206,13 +207,27 @@ void Readiness::decide(bool done, const QString& last)
 
 void Readiness::checkReachable()
 {
+    m_destinationReachable = true;
     switch (m_session.destinationKind) {
-    case DestinationKind::Dir:
-        if (storage::DirectoryExists2(storage::AppendUNC(absoluteFolder(m_settings.backupDir)))) {
+    case DestinationKind::Dir: {
+        // The same rule as every folder the run creates there (storage::forceLocalDir): a folder
+        // on a removable-media root (/mnt/NAME, /media/USER/LABEL, ...) is usable only while a
+        // medium is mounted there, never the empty folder an absent medium leaves behind.
+        const QString folder = absoluteFolder(m_settings.backupDir);
+        const QString absentMedium = platform::absentStorageOf(folder);
+        if (absentMedium.isEmpty() && storage::DirectoryExists2(storage::AppendUNC(folder))) {
             m_controls.setStartEnabled(true);
             return;
         }
-        info(m_host, status("Cílová složka není dostupná. Zálohování není možné."));
+        m_destinationReachable = false;
+        if (absentMedium.isEmpty()) {
+            info(m_host, status("Cílová složka není dostupná. Zálohování není možné."));
+        } else {
+            const QString reason = status("Cílová složka není dostupná, médium není připojeno:") +
+                                   QLatin1Char(' ') + absentMedium;
+            info(m_host, reason);
+            m_host.setStatusHint(Page::Backup, reason);
+        }
         m_controls.setStartEnabled(false);
         semafor(m_host, 0);
         if (m_controls.isScheduledRun()) {
@@ -220,11 +235,13 @@ void Readiness::checkReachable()
             m_controls.xExit();
         }
         return;
+    }
     case DestinationKind::Ftp:
         if (destinationUsable()) {
             m_controls.setStartEnabled(true);
             return;
         }
+        m_destinationReachable = false;
         info(m_host, status("FTP připojení není dostupné. Zálohování není možné."));
         m_controls.setStartEnabled(false);
         semafor(m_host, 0);
@@ -234,6 +251,7 @@ void Readiness::checkReachable()
             m_controls.setStartEnabled(true);
             return;
         }
+        m_destinationReachable = false;
         info(m_host, status("Vzdálený disk není dostupný. Zálohování není možné."));
         m_controls.setStartEnabled(false);
         semafor(m_host, 0);

@@ -46,6 +46,8 @@ class Readiness
 
     // What the last call loaded.
     const StoredSettings& settings() const { return m_settings; }
+    // Whether the last call found the destination reachable (START enabled).
+    bool destinationReachable() const { return m_destinationReachable; }
 
   private:
     void loadLanguage();
@@ -70,6 +72,7 @@ class Readiness
     QString m_folderDestinationText;
     bool m_loadLanguages = true;
     StoredSettings m_settings;
+    bool m_destinationReachable = true;
 };
 
 } // namespace ombrix

@@ -66,6 +66,37 @@ QString joinPath(const QString& folder, const QString& relative)
     return folder + QLatin1Char('/') + relative;
 }
 
+// Why something that is not a regular file is not archived, for its log line.
+QString notArchivedReason(tree::Target target, bool throughLink)
+{
+    QString what;
+    switch (target) {
+    case tree::Target::Folder:
+        what = QStringLiteral("folder");
+        break;
+    case tree::Target::NamedPipe:
+        what = QStringLiteral("named pipe");
+        break;
+    case tree::Target::Socket:
+        what = QStringLiteral("socket");
+        break;
+    case tree::Target::Device:
+        what = QStringLiteral("device");
+        break;
+    case tree::Target::Missing:
+        return throughLink ? QStringLiteral("dangling link") : QStringLiteral("gone");
+    case tree::Target::Loop:
+        return QStringLiteral("link loop");
+    case tree::Target::File:
+    case tree::Target::OtherSpecial:
+        what = QStringLiteral("special file");
+        break;
+    }
+    if (throughLink)
+        return QStringLiteral("link to a ") + what;
+    return what;
+}
+
 } // namespace
 
 SourceScanner::SourceScanner(Host& host, RunLog& runLog, RunState& runState, Options options)
@@ -102,17 +133,51 @@ void SourceScanner::warn(ScanResult& result, const QString& line, int status)
     result.runStatus = std::max(result.runStatus, status);
 }
 
+void SourceScanner::notArchived(ScanResult& result, const QString& path, const QString& reason)
+{
+    // Two source entries can reach the same path (a folder and one of its subfolders).
+    if (m_reported.contains(path))
+        return;
+    m_reported.insert(path);
+    warn(result, logline::notArchived + path + QStringLiteral(" (") + reason + QLatin1Char(')'), RunWarnings);
+}
+
+void SourceScanner::reportSpecial(const QString& folder, const QByteArray& name,
+                                  const QByteArray& relativePath, const SourceFilter& filter,
+                                  ScanResult& result)
+{
+    if (!filter.takesFile(QFile::decodeName(name)))
+        return;
+    const QString path = joinPath(folder, QFile::decodeName(relativePath));
+    const tree::Target target = tree::targetOf(path);
+    if (target == tree::Target::Missing || target == tree::Target::File || target == tree::Target::Folder)
+        return; // gone or replaced since the folder was read
+    notArchived(result, path, notArchivedReason(target, false));
+}
+
 void SourceScanner::takeFile(const QString& folder, const QByteArray& name, const QByteArray& relativePath,
                              bool isLink, const SourceFilter& filter, ScanResult& result)
 {
     const QString bareName = QFile::decodeName(name);
     const MaskName maskName(bareName);
-    if (!filter.takesFile(maskName))
-        return;
     const QString relative = QFile::decodeName(relativePath);
     const QString path = joinPath(folder, relative);
-    if (isLink && tree::targetKindOf(path) != tree::Kind::File)
-        return; // links to folders, dangling links and links to anything but a file
+    if (isLink) {
+        const tree::Target target = tree::targetOf(path);
+        if (target == tree::Target::Folder) {
+            // Reported where a folder of that name would have been entered.
+            if (filter.includeSubdirs() && filter.entersFolder(maskName))
+                notArchived(result, path, notArchivedReason(target, true));
+            return;
+        }
+        if (target != tree::Target::File) {
+            if (filter.takesFile(maskName))
+                notArchived(result, path, notArchivedReason(target, true));
+            return;
+        }
+    }
+    if (!filter.takesFile(maskName))
+        return;
     if (QFile::encodeName(relative) != relativePath) {
         // A name that is not valid in the locale's encoding cannot be written back from its
         // text form, so the file could not be found again to archive it.
@@ -140,7 +205,11 @@ void SourceScanner::scanSubfolders(const QString& folder, const SourceFilter& fi
                          result);
             return tree::Visit::Descend;
         default:
-            return tree::Visit::Descend; // pipes, sockets, devices: never archived
+            // Pipes, sockets, devices: never archived (an archiver reading a pipe would wait for
+            // ever). The entry's own files are reported by the second pass.
+            if (entry.depth >= 1)
+                reportSpecial(folder, entry.name, entry.relativePath, filter, result);
+            return tree::Visit::Descend;
         }
     });
 }
@@ -152,6 +221,8 @@ void SourceScanner::scanOwnFiles(const QString& folder, const SourceFilter& filt
         if (entry.kind == tree::Kind::File || entry.kind == tree::Kind::Symlink)
             takeFile(folder, entry.name, entry.relativePath, entry.kind == tree::Kind::Symlink, filter,
                      result);
+        else if (entry.kind != tree::Kind::Folder)
+            reportSpecial(folder, entry.name, entry.relativePath, filter, result);
         return tree::Visit::Skip;
     });
 }
@@ -160,6 +231,7 @@ ScanResult SourceScanner::scan(const QStringList& sourceLines)
 {
     ScanResult result;
     m_filesSincePump = 0;
+    m_reported.clear();
     info(m_host, getLang(QStringLiteral("Skenování adresářů a souborů určených k zálohování")));
     const int lastLine = int(sourceLines.size()) - 1;
 

@@ -25,7 +25,10 @@ struct RunState;
 // which are recorded under the link's own path and archived with the content they point to.
 // Links to folders are neither entered nor recorded, so a link loop cannot run the scan forever
 // and nothing outside the listed folders is backed up through a link. Pipes, sockets and
-// devices are never taken. Files that vanish while the folder is read are left out quietly.
+// devices are never taken. Each of these, and every link that dangles or loops, is logged once
+// as "not archived: " + path + " (" + reason + ")" where the masks would have taken it (a link
+// to a folder where a folder of that name would have been entered), a warning of the run. Files
+// that vanish while the folder is read are left out quietly.
 class SourceScanner
 {
   public:
@@ -55,6 +58,12 @@ class SourceScanner
     // One entry met in a folder walk; relativePath is below folder.
     void takeFile(const QString& folder, const QByteArray& name, const QByteArray& relativePath, bool isLink,
                   const SourceFilter& filter, ScanResult& result);
+    // An entry that is neither a regular file nor a folder (not a link): logged when the masks
+    // would take a file of its name.
+    void reportSpecial(const QString& folder, const QByteArray& name, const QByteArray& relativePath,
+                       const SourceFilter& filter, ScanResult& result);
+    // Logs path once per scan as not archived, with the reason.
+    void notArchived(ScanResult& result, const QString& path, const QString& reason);
     void countAndPump();
     void warn(ScanResult& result, const QString& line, int status);
 
@@ -63,6 +72,7 @@ class SourceScanner
     RunState& m_runState;
     Options m_options;
     int m_filesSincePump = 0;
+    QSet<QString> m_reported;
 };
 
 } // namespace ombrix

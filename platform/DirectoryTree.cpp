@@ -189,8 +189,9 @@ struct WalkHooks
     std::function<Visit(int dirFd, const Entry& entry)> enter;
     // Called when a folder could not be opened for reading; true to try once more.
     std::function<bool(int dirFd, const RawEntry& entry)> openDenied;
-    // Called after a folder's content has been walked, with the open folder that holds it.
-    std::function<void(int dirFd, const RawEntry& entry)> leave;
+    // Called after a folder's content has been walked, with the open folder that holds it and the
+    // folder's path relative to the start.
+    std::function<void(int dirFd, const RawEntry& entry, const QByteArray& relativePath)> leave;
 };
 
 // The walk itself, starting from an open folder it takes over. Depth first, without recursion.
@@ -283,12 +284,46 @@ bool walkFrom(int rootFd, const WalkHooks& hooks)
             parent.fd = up;
         }
         ::close(top.fd);
+        const QByteArray leftPath = top.relativePath;
         stack.pop_back();
         Frame& back = stack.back();
         if (hooks.leave)
-            hooks.leave(back.fd, back.entries[back.next - 1]);
+            hooks.leave(back.fd, back.entries[back.next - 1], leftPath);
     }
     return true;
+}
+
+// Gives us write access to a folder we own so its entries can be removed.
+bool openUpFolder(int dirFd)
+{
+    struct stat st;
+    return ::fstat(dirFd, &st) == 0 && ::fchmod(dirFd, (st.st_mode & 07777) | S_IRWXU) == 0;
+}
+
+// Removes one entry of an open folder (flags AT_REMOVEDIR for an empty folder); an entry that is
+// already gone counts as removed.
+bool removeEntryIn(int dirFd, const QByteArray& name, int flags)
+{
+    if (::unlinkat(dirFd, name.constData(), flags) == 0 || errno == ENOENT)
+        return true;
+    if ((errno == EACCES || errno == EPERM) && openUpFolder(dirFd))
+        return ::unlinkat(dirFd, name.constData(), flags) == 0 || errno == ENOENT;
+    return false;
+}
+
+// Makes a folder of ours that cannot be read openable, so what is in it can be removed.
+bool openUpEntry(int dirFd, const RawEntry& entry)
+{
+    struct stat st;
+    return ::fstatat(dirFd, entry.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
+           ::fchmodat(dirFd, entry.name.constData(), (st.st_mode & 07777) | S_IRWXU, 0) == 0;
+}
+
+// True when relativePath lies inside folder (both relative to the same start).
+bool isInside(const QByteArray& relativePath, const QByteArray& folder)
+{
+    return relativePath.size() > folder.size() && relativePath.startsWith(folder) &&
+           relativePath.at(folder.size()) == '/';
 }
 
 QString absoluteClean(const QString& path)
@@ -334,6 +369,25 @@ Kind targetKindOf(const QString& path)
 {
     struct stat st;
     return statPath(path, true, st) ? kindFromMode(st.st_mode) : Kind::Missing;
+}
+
+Target targetOf(const QString& path)
+{
+    struct stat st;
+    errno = 0; // a path statPath refuses without a system call leaves no error of its own
+    if (!statPath(path, true, st))
+        return errno == ELOOP ? Target::Loop : Target::Missing;
+    if (S_ISREG(st.st_mode))
+        return Target::File;
+    if (S_ISDIR(st.st_mode))
+        return Target::Folder;
+    if (S_ISFIFO(st.st_mode))
+        return Target::NamedPipe;
+    if (S_ISSOCK(st.st_mode))
+        return Target::Socket;
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return Target::Device;
+    return Target::OtherSpecial;
 }
 
 bool makeFolders(const QString& path)
@@ -414,18 +468,7 @@ RemoveResult removeTree(const QString& path, const std::function<void()>& pump)
     bool complete = true;
     int counter = 0;
     const dev_t rootDev = top.st_dev;
-    // Gives us write access to a folder we own so its entries can be removed.
-    auto openUp = [](int dirFd) {
-        struct stat st;
-        return ::fstat(dirFd, &st) == 0 && ::fchmod(dirFd, (st.st_mode & 07777) | S_IRWXU) == 0;
-    };
-    auto removeIn = [&openUp](int dirFd, const QByteArray& name, int flags) {
-        if (::unlinkat(dirFd, name.constData(), flags) == 0 || errno == ENOENT)
-            return true;
-        if ((errno == EACCES || errno == EPERM) && openUp(dirFd))
-            return ::unlinkat(dirFd, name.constData(), flags) == 0 || errno == ENOENT;
-        return false;
-    };
+    const auto removeIn = removeEntryIn;
 
     WalkHooks hooks;
     hooks.enter = [&](int dirFd, const Entry& entry) {
@@ -444,19 +487,86 @@ RemoveResult removeTree(const QString& path, const std::function<void()>& pump)
             complete = false;
         return Visit::Skip;
     };
-    hooks.openDenied = [](int dirFd, const RawEntry& entry) {
-        struct stat st;
-        return ::fstatat(dirFd, entry.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-               S_ISDIR(st.st_mode) &&
-               ::fchmodat(dirFd, entry.name.constData(), (st.st_mode & 07777) | S_IRWXU, 0) == 0;
-    };
-    hooks.leave = [&](int dirFd, const RawEntry& entry) {
+    hooks.openDenied = openUpEntry;
+    hooks.leave = [&](int dirFd, const RawEntry& entry, const QByteArray&) {
         if (!removeIn(dirFd, entry.name, AT_REMOVEDIR))
             complete = false;
     };
     if (!walkFrom(rootFd, hooks))
         complete = false;
     if (!removeIn(parent.get(), leaf, AT_REMOVEDIR))
+        complete = false;
+    return complete ? RemoveResult::Removed : RemoveResult::Incomplete;
+}
+
+RemoveResult pruneTree(const QString& path, const std::function<bool(const QByteArray&, bool)>& keep,
+                       const std::function<void()>& pump)
+{
+    if (isProtectedFromRemoval(path))
+        return RemoveResult::Refused;
+    const QByteArray bytes = QFile::encodeName(QDir::cleanPath(path));
+    Fd parent;
+    QByteArray leaf;
+    if (!openParent(bytes, parent, leaf) || leaf == "." || leaf == "..")
+        return RemoveResult::Missing;
+    struct stat top;
+    // A link is not followed: what it points at is not this folder's to prune.
+    if (::fstatat(parent.get(), leaf.constData(), &top, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(top.st_mode))
+        return RemoveResult::Missing;
+    const int rootFd =
+        ::openat(parent.get(), leaf.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (rootFd < 0)
+        return RemoveResult::Incomplete;
+
+    bool complete = true;
+    int counter = 0;
+    const dev_t rootDev = top.st_dev;
+    // The folder whose whole content goes (relative path), empty while none is being emptied.
+    QByteArray emptying;
+    bool lastGoes = false;
+
+    WalkHooks hooks;
+    hooks.enter = [&](int dirFd, const Entry& entry) {
+        if (pump && ++counter % pumpEvery == 0)
+            pump();
+        if (!emptying.isEmpty() && !isInside(entry.relativePath, emptying)) {
+            // The walk is past that folder without having been inside: it could not be opened.
+            complete = false;
+            emptying.clear();
+        }
+        const bool isFolder = entry.kind == Kind::Folder;
+        lastGoes = !emptying.isEmpty() || !keep(entry.relativePath, isFolder);
+        if (isFolder) {
+            struct stat st;
+            if (::fstatat(dirFd, entry.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                st.st_dev != rootDev) {
+                if (lastGoes)
+                    complete = false; // another file system is mounted here: not ours to empty
+                return Visit::Skip;
+            }
+            if (lastGoes && emptying.isEmpty())
+                emptying = entry.relativePath;
+            return Visit::Descend;
+        }
+        if (lastGoes && !removeEntryIn(dirFd, entry.name, 0))
+            complete = false;
+        return Visit::Skip;
+    };
+    // Only a folder that goes is opened up; the permissions of a kept one stay as they are.
+    hooks.openDenied = [&lastGoes](int dirFd, const RawEntry& entry) {
+        return lastGoes && openUpEntry(dirFd, entry);
+    };
+    hooks.leave = [&](int dirFd, const RawEntry& entry, const QByteArray& relativePath) {
+        if (emptying.isEmpty() || (relativePath != emptying && !isInside(relativePath, emptying)))
+            return;
+        if (!removeEntryIn(dirFd, entry.name, AT_REMOVEDIR))
+            complete = false;
+        if (relativePath == emptying)
+            emptying.clear();
+    };
+    if (!walkFrom(rootFd, hooks))
+        complete = false;
+    if (!emptying.isEmpty())
         complete = false;
     return complete ? RemoveResult::Removed : RemoveResult::Incomplete;
 }

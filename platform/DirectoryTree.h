@@ -50,6 +50,20 @@ Kind kindOf(const QString& path);
 // Like kindOf, but a link is followed to what it points at (Missing when it dangles).
 Kind targetKindOf(const QString& path);
 
+// What a path leads to with links followed, in the detail a report of what was left out needs.
+enum class Target
+{
+    File,
+    Folder,
+    NamedPipe,
+    Socket,
+    Device, // a character or block device
+    OtherSpecial,
+    Missing, // nothing there: a link that dangles
+    Loop     // links that lead round in a circle
+};
+Target targetOf(const QString& path);
+
 // Creates every missing folder of path, one level at a time (any path length). Errors are
 // ignored; returns whether the whole path is a folder afterwards.
 bool makeFolders(const QString& path);
@@ -67,6 +81,17 @@ enum class RemoveResult
 // Folders without write or read permission that belong to us are opened up first.
 // pump, when set, is called every few hundred entries.
 RemoveResult removeTree(const QString& path, const std::function<void()>& pump = {});
+
+// Removes from the folder tree at path everything keep does not hold, and leaves the rest (and
+// the folder itself) as it is. keep is asked with the entry's path relative to path and whether
+// it is a folder: a kept folder is entered and pruned in turn, a folder that is not kept goes with
+// its whole content, any other entry (file, link, pipe, ...) goes when it is not kept. Links are
+// never followed (one that is not kept goes as a link), other mounted file systems inside are
+// not entered, and a path that is itself a link is not pruned (Missing). Refused and Missing as
+// for removeTree; Incomplete when something that should go is still there.
+RemoveResult pruneTree(const QString& path,
+                       const std::function<bool(const QByteArray& relativePath, bool isFolder)>& keep,
+                       const std::function<void()>& pump = {});
 
 // True for paths removeTree refuses: empty, the root folder, the home folder (from HOME and
 // from the user database) or one of its parents, and the working folder or one of its parents.

@@ -3,6 +3,7 @@
 #include "platform/DirectoryTree.h"
 
 #include <climits>
+#include <fcntl.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -114,6 +115,12 @@ QString storageRoot(const QString& path)
 bool isMountPoint(const QString& folder)
 {
     const QString clean = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
+    // The kernel says so directly where it can (this also finds bind mounts, which share the
+    // device number of their parent).
+    struct statx sx;
+    if (::statx(AT_FDCWD, QFile::encodeName(clean).constData(), 0, STATX_TYPE, &sx) == 0 &&
+        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0)
+        return S_ISDIR(sx.stx_mode) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
     struct stat self;
     struct stat parent;
     if (::stat(QFile::encodeName(clean).constData(), &self) != 0 || !S_ISDIR(self.st_mode))
@@ -135,11 +142,30 @@ bool storagePresent(const QString& root)
         return false;
     if (root.size() == 2 && root.at(1) == QLatin1Char(':'))
         return true;
-    if (isMountPoint(root))
-        return true;
-    return !QDir(root)
-                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
-                .isEmpty();
+    // The folders from the media base down to the root: "/mnt", "/mnt/NAME"; "/media",
+    // "/media/USER", "/media/USER/LABEL"; "/run/media", "/run/media/USER", "/run/media/USER/LABEL".
+    // Any other root is only itself.
+    const QStringList parts = QDir::cleanPath(root).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    int baseLength = parts.size();
+    if (storageRoot(root) == QDir::cleanPath(root)) {
+        if (parts.at(0) == QLatin1String("run"))
+            baseLength = 2;
+        else
+            baseLength = 1;
+    }
+    for (int length = baseLength; length <= parts.size(); ++length) {
+        if (isMountPoint(QLatin1Char('/') + parts.mid(0, length).join(QLatin1Char('/'))))
+            return true;
+    }
+    return false;
+}
+
+QString absentStorageOf(const QString& path)
+{
+    const QString root = storageRoot(path);
+    if (root.isEmpty() || storagePresent(root))
+        return {};
+    return root;
 }
 
 } // namespace ombrix::platform

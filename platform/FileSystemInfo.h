@@ -29,12 +29,20 @@ bool keepsPermissions(quint64 fileSystemMagic);
 // "/mnt/NAME", or a drive prefix such as "C:"; empty for paths on the system's own folders.
 QString storageRoot(const QString& path);
 
-// Whether the storage with this root is attached: the folder exists and is either a mount
-// point or has something in it (an unmounted medium leaves an empty folder behind, or none).
-// A drive prefix such as "C:" is present when it names an existing folder.
+// Whether the storage with this root is attached, decided by whether a medium is mounted there:
+// the folder exists and a file system is mounted at it, or at a folder between it and the
+// removable-media base ("/mnt", "/media", "/run/media"), as when a disk mounted at /mnt holds the
+// folder /mnt/NAME. What the folder holds does not count: an unmounted medium leaves its mount
+// folder behind, empty or not, on the system's own disk. A drive prefix such as "C:" is present
+// when it names an existing folder.
 bool storagePresent(const QString& root);
 
-// True when folder is a mount point (another file system starts there).
+// The one rule for folders on removable media, shared by the readiness check, the scan of the
+// sources and every folder the program creates: the storage root path lies on when that storage
+// is not attached (storagePresent is false), else empty (also for paths on no such root).
+QString absentStorageOf(const QString& path);
+
+// True when folder is a mount point (another file system, or a bind mount, starts there).
 bool isMountPoint(const QString& folder);
 
 } // namespace ombrix::platform

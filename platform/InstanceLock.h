@@ -4,12 +4,20 @@
 
 namespace ombrix::platform {
 
-// Admits one running program per program folder. The lock is an flock on a file in the system's
-// temporary folder whose name is made from the program folder's path, so a copy of the program
-// in another folder runs alongside, and the kernel drops the lock when the process ends in any
-// way, so a crashed instance never keeps it. The temporary folder is used rather than the program
-// folder because the program folder may not be writable (start-up reports that itself) and the
-// lock must not end up inside the folder that is backed up.
+// Admits one running program per program folder. The lock is an flock on a file named from a
+// hash of the program folder's canonical path (links resolved), so every spelling of one folder
+// and every link to it share one lock, while a copy of the program in another folder runs
+// alongside. The kernel drops an flock when its process ends in any way, so a crashed instance
+// never keeps it.
+//
+// The lock file lies in a folder only this user can create files in: $XDG_RUNTIME_DIR; without
+// that variable (a run from cron) the folder it names in a login session, /run/user/<uid>, while
+// that exists; or else "ombrix-<uid>" in the system's temporary folder, made with mode 0700. So
+// a scheduled run finds the lock of an instance the user runs meanwhile. A folder that is a link,
+// belongs to another user or that anyone else may enter or write to is refused, so no other local
+// user can hold the lock and stop this user's runs. (The program folder is not used: it may not
+// be writable, which start-up reports itself, and the lock must not end up inside what is backed
+// up.)
 class InstanceLock
 {
   public:
@@ -17,7 +25,7 @@ class InstanceLock
     {
         Acquired,      // this process holds the lock now
         HeldElsewhere, // another instance from the same program folder runs
-        Unavailable,   // the lock file could not be opened; the start goes on as if acquired
+        Unavailable,   // no usable lock folder or file; the start goes on as if acquired
     };
 
     explicit InstanceLock(const QString& programFolder);
@@ -25,18 +33,28 @@ class InstanceLock
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // The program folder's path without ":", "\", "." and "/"; very long paths keep their start
-    // and a hash of the whole so the name stays a valid file name.
+    // The program folder as the lock knows it: its canonical path (the cleaned absolute path when
+    // it does not exist).
+    static QString canonicalFolder(const QString& programFolder);
+    // The lock file's name: "ombrix-" + the SHA-256 of the canonical path (hexadecimal) + ".lock".
     static QString lockName(const QString& programFolder);
+    // The folder that holds the lock files; empty when none is usable, and then *problem says why.
+    static QString lockFolder(QString* problem = nullptr);
+
+    // Empty when no usable lock folder was found.
     QString lockFilePath() const { return m_path; }
 
     // Tries to take the lock without waiting.
     Result tryAcquire();
+    // Why the last tryAcquire gave HeldElsewhere or Unavailable, as a sentence for standard error.
+    const QString& problem() const { return m_problem; }
     bool isHeld() const { return m_fd >= 0; }
     void release();
 
   private:
+    QString m_folder;
     QString m_path;
+    QString m_problem;
     int m_fd = -1;
 };
 

@@ -17,6 +17,7 @@
 #include "core/log/Status.h"
 #include "core/sources/SourcesFile.h"
 #include "platform/ChildProcess.h"
+#include "platform/DirectoryTree.h"
 #include "platform/ProgramFolder.h"
 #include "restore/RestoreControls.h"
 #include "restore/RestoreTarget.h"
@@ -26,6 +27,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
+#include <utility>
 
 namespace ombrix {
 
@@ -37,6 +40,13 @@ constexpr int completionPauseMs = 5000;
 const QString recoveryListName = QStringLiteral("recoverylist.csv");
 // Log line of a catalog line whose path would put the file outside the restore target.
 const QString unsafePathLog = QStringLiteral("not restored, invalid path: ");
+// Log line of a file whose extraction failed, followed by the path and the reason.
+const QString notRestoredLog = QStringLiteral("not restored: ");
+// Log lines of an exact-state restore whose removal step was left out.
+const QString exactStateSkippedLog =
+    QStringLiteral("exact state not made, nothing removed: files did not come back: ");
+const QString exactStateNoSourcesLog =
+    QStringLiteral("exact state not made, nothing removed: the set's source list cannot be read: ");
 
 QString text(const char* czechText)
 {
@@ -92,12 +102,19 @@ void RestoreRun::run()
         set = m_config.readString(ConfigKeys::RECOVERY_ARCHIVNAME, QString());
 
     const QString listPath = programFile(recoveryListName);
-    // The list is checked before anything is deleted: an exact-state restore without a list
-    // would otherwise empty the backed-up folders and put nothing back.
+    // The list is checked and read before anything changes. A missing or unreadable list (or
+    // one with damaged lines: an exact-state restore would remove whatever it lost) starts
+    // nothing and stays where it is.
     if (!storage::FileExists2(listPath)) {
         info2(m_host, text("Chyba: nelze najít soubor recoverylist.csv"));
         return;
     }
+    const CatalogFile::ReadResult list = CatalogFile::read(listPath);
+    if (!list.ok || list.malformed > 0) {
+        info2(m_host, text("Chyba: nelze přečíst soubor recoverylist.csv"));
+        return;
+    }
+    const QStringList& lines = list.lines;
 
     m_controls.setRestoreCaption(QStringLiteral("STOP"));
     m_showsStop = true;
@@ -110,20 +127,20 @@ void RestoreRun::run()
     ArchiveSetChecks checks(m_destination, m_runner, m_host, m_archiveState, settings);
     checks.lze_odemknout(set);
 
-    if (toOriginal && m_controls.exactState() && m_mode == Mode::novaobnova)
-        prepareExactState(set);
-
     m_runState.stopRequested = false;
     qsizetype start = 0;
     if (m_mode == Mode::pokracovat)
         start = qMax(0, m_config.readInt(ConfigKeys::RECOVERY_ARCHIV_INDEX, 0));
 
-    const CatalogFile::ReadResult list = CatalogFile::read(listPath);
-    const QStringList& lines = list.lines;
+    // Unfinished from here on: a crash at any later moment leaves a restore the next start
+    // offers to continue, never a half-changed tree that nothing remembers.
     m_config.writeString(ConfigKeys::RECOVERY_ARCHIVNAME, set);
     m_config.writeInt(ConfigKeys::RECOVERY_DONE, 0);
+    if (m_mode == Mode::novaobnova)
+        m_config.writeInt(ConfigKeys::RECOVERY_ARCHIV_INDEX, 0);
     m_host.setProgress(Page::Restore, int(lines.size()), 0);
 
+    m_notRestored = 0;
     Extractor extractor(m_destination, m_runner, m_host, &m_runLog, m_archiveState, settings);
     for (qsizetype i = start; i < lines.size() && !m_runState.stopRequested; ++i) {
         const QString& line = lines.at(i);
@@ -135,6 +152,7 @@ void RestoreRun::run()
         m_host.setProgress(Page::Restore, int(lines.size()), int(i));
         if (target.isEmpty() || !SetName::isValid(lineSet)) {
             ++m_refusedLines;
+            ++m_notRestored;
             m_runLog.dologu(unsafePathLog + path);
         } else {
             if (!destinationReachable(lineSet)) {
@@ -143,9 +161,22 @@ void RestoreRun::run()
             }
             if (m_mode == Mode::pokracovat && i <= start + 1)
                 removeExtractionStaging(target);
-            extractor.dearchivovat(lineSet, path, target, catalogField(line, CatalogLine::PlainCopy));
+            const QString plainCopy = catalogField(line, CatalogLine::PlainCopy);
+            if (!extractor.dearchivovat(lineSet, path, target, plainCopy) && !m_runState.stopRequested) {
+                // (An extraction STOP killed is repeated by the continued run, not a failure.)
+                ++m_notRestored;
+                m_runLog.dologu(notRestoredLog + path + QStringLiteral(" (") + extractor.lastFailure() +
+                                QLatin1Char(')'));
+            }
         }
         m_config.writeInt(ConfigKeys::RECOVERY_ARCHIV_INDEX, i);
+    }
+
+    if (!m_runState.stopRequested && toOriginal && m_controls.exactState()) {
+        if (m_notRestored > 0)
+            m_runLog.dologu(exactStateSkippedLog + QString::number(m_notRestored));
+        else if (!makeExactState(set, lines))
+            m_runLog.dologu(exactStateNoSourcesLog + set);
     }
 
     if (m_runState.stopRequested) {
@@ -154,7 +185,14 @@ void RestoreRun::run()
         return;
     }
 
-    info2(m_host, text("Obnova dat byla dokončena"));
+    if (m_notRestored == 0) {
+        info2(m_host, text("Obnova dat byla dokončena"));
+    } else {
+        const QString warning = text("Obnova dat dokončena s varováním, počet neobnovených souborů:") +
+                                QLatin1Char(' ') + QString::number(m_notRestored);
+        info2(m_host, warning);
+        m_host.setStatusHint(Page::Restore, warning);
+    }
     m_controls.setRestoreCaption(text("OBNOVA DAT"));
     m_showsStop = false;
     // The keys go first and the list last: a crash in between must not leave RECOVERY_DONE at 0
@@ -198,24 +236,63 @@ bool RestoreRun::destinationReachable(const QString& set)
     return false;
 }
 
-void RestoreRun::prepareExactState(const QString& set)
+bool RestoreRun::makeExactState(const QString& set, const QStringList& lines)
 {
+    // The folders of the set's source list, as the run that made the set scanned them.
     const QString tmp = programFile(QStringLiteral("tmp"));
     ArchiveSettings settings;
     settings.passwordEnabled = m_controls.passwordEnabled();
     settings.archivePassword = m_controls.archivePassword();
     Extractor extractor(m_destination, m_runner, m_host, &m_runLog, m_archiveState, settings);
-    if (extractor.dearchivovat(set, SetLayout::sourcesFile.toString(), tmp, QStringLiteral("0"))) {
-        const SourcesFile::ReadResult sources =
-            SourcesFile::read(tmp + QLatin1Char('/') + SourcesFile::fileName);
-        const QStringList guarded{platform::programFolder(), m_destination.localPath(set),
-                                  QDir::currentPath()};
-        for (const QString& line : sources.lines) {
-            if (RestoreTarget::isRemovableSourceFolder(line, guarded))
-                storage::odstran_dir(line, [this] { m_host.pump(); });
+    SourcesFile::ReadResult sources;
+    if (extractor.dearchivovat(set, SetLayout::sourcesFile.toString(), tmp, QStringLiteral("0")))
+        sources = SourcesFile::read(tmp + QLatin1Char('/') + SourcesFile::fileName);
+    storage::odstran_dir(tmp);
+    if (!sources.ok)
+        return false;
+
+    // What the set holds: every file of the list. Each one is in place now, and must stay.
+    QSet<QString> keptFiles;
+    for (const QString& line : lines)
+        keptFiles.insert(catalogField(line, CatalogLine::Path));
+    for (const QString& path : std::as_const(keptFiles)) {
+        if (!storage::FileExists2(path)) {
+            m_runLog.dologu(exactStateSkippedLog + path);
+            return true; // reported: nothing is removed while a file of the set is not there
         }
     }
-    storage::odstran_dir(tmp);
+
+    const QStringList guarded{platform::programFolder(), m_destination.localPath(set), QDir::currentPath()};
+    for (const QString& line : sources.lines) {
+        if (!RestoreTarget::isRemovableSourceFolder(line, guarded))
+            continue;
+        const QString folder = QDir::cleanPath(line);
+        // The folders that hold a kept file, below this source folder and the folder itself.
+        const QString prefix = folder + QLatin1Char('/');
+        QSet<QString> keptFolders;
+        for (const QString& path : std::as_const(keptFiles)) {
+            if (!path.startsWith(prefix))
+                continue;
+            keptFolders.insert(folder);
+            QString parent = path.left(path.lastIndexOf(QLatin1Char('/')));
+            while (parent.size() > folder.size()) {
+                keptFolders.insert(parent);
+                parent = parent.left(parent.lastIndexOf(QLatin1Char('/')));
+            }
+        }
+        info2(m_host, folder);
+        if (!keptFolders.contains(folder)) {
+            // The set holds nothing of this folder.
+            storage::odstran_dir(folder, [this] { m_host.pump(); });
+            continue;
+        }
+        const auto keep = [&](const QByteArray& relativePath, bool isFolder) {
+            const QString path = prefix + QFile::decodeName(relativePath);
+            return isFolder ? keptFolders.contains(path) : keptFiles.contains(path);
+        };
+        platform::DirectoryTree::pruneTree(folder, keep, [this] { m_host.pump(); });
+    }
+    return true;
 }
 
 void RestoreRun::resetRestore()

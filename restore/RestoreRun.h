@@ -16,12 +16,20 @@ struct ArchiveState;
 struct RunState;
 
 // The restore run behind the restore button: extracts every line of recoverylist.csv from the
-// set the line names, to the original place (optionally after deleting the backed-up folders, the
-// "exact state") or below a chosen folder, and can be stopped and continued.
+// set the line names, to the original place or below a chosen folder, and can be stopped and
+// continued. A file that does not come back is logged ("not restored: " + path + the reason) and
+// counted, and the run ends with a warning that says how many.
 //
 // The persistent progress lives in config.ini (RECOVERY_ARCHIVNAME, RECOVERY_ARCHIV_INDEX,
-// RECOVERY_DONE). The index of a line is written after the line was processed and a continued
-// run starts at that line again, so an interruption at any moment loses nothing.
+// RECOVERY_DONE). The restore is recorded as unfinished before anything on disk changes; the
+// index of a line is written after the line was processed and a continued run starts at that line
+// again, so an interruption at any moment loses nothing.
+//
+// The exact state of the backed-up folders is reached the safe way: every file of the list is
+// extracted into place first, and only then is whatever the set does not hold removed from the
+// folders of the set's source list. A continued restore finishes that step too. Nothing is
+// removed when a file of this run did not come back or a listed file is not in place: a set that
+// cannot be extracted never costs the files that are there now.
 class RestoreRun
 {
   public:
@@ -53,11 +61,15 @@ class RestoreRun
     bool showsStop() const { return m_showsStop; }
     // Lines skipped because their path would leave the restore target.
     int refusedLines() const { return m_refusedLines; }
+    // Files of the last run that did not come back: failed extractions and refused lines.
+    int notRestoredFiles() const { return m_notRestored; }
 
   private:
     void run();
     void stop();
-    void prepareExactState(const QString& set);
+    // Removes from the backed-up folders what the list does not hold; false when it could not
+    // be done (the set's source list cannot be read).
+    bool makeExactState(const QString& set, const QStringList& lines);
     bool destinationReachable(const QString& set);
     void endStopped();
     void showStopped();
@@ -78,6 +90,7 @@ class RestoreRun
     bool m_running = false;
     bool m_showsStop = false;
     int m_refusedLines = 0;
+    int m_notRestored = 0;
 };
 
 } // namespace ombrix

@@ -21,6 +21,9 @@ public:
 
     // One status line, already translated and shortened, with its two leading blanks.
     virtual void showStatus(Page page, const QString& shownText) = 0;
+    // The whole text of the status line that showStatus shows next, before it was shortened.
+    // Hosts that report the outcome of a run elsewhere (standard output) keep it; others ignore it.
+    virtual void noteFullStatus(Page, const QString&) {}
     // The tooltip of a status line (the full path of the file being archived, or empty).
     virtual void setStatusHint(Page page, const QString& hint) = 0;
     // The three-lamp traffic light of the backup page: 0 all off, 1 full, 2 incremental, 3 resume.

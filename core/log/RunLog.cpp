@@ -20,9 +20,28 @@ bool RunLog::load()
     return true;
 }
 
+QString RunLog::asOneLine(const QString& text)
+{
+    if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')) && !text.contains(QChar(0)))
+        return text;
+    QString line;
+    line.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\r'))
+            line += QLatin1String("\\r");
+        else if (c == QLatin1Char('\n'))
+            line += QLatin1String("\\n");
+        else if (c == QChar(0))
+            line += QLatin1String("\\0");
+        else
+            line += c;
+    }
+    return line;
+}
+
 bool RunLog::dologu(const QString& text)
 {
-    m_lines.append(text);
+    m_lines.append(asOneLine(text));
     if (savesEveryLine())
         return save();
     return true;

@@ -32,8 +32,12 @@ class RunLog
     // readable file.
     bool load();
     // Appends one line; in unbuffered mode also saves the whole buffer. Returns false only when
-    // that save failed (the line stays in the buffer and goes out with the next save).
+    // that save failed (the line stays in the buffer and goes out with the next save). A line
+    // break or NUL in the text (a file name may hold them) is written as \r, \n or \0, so the
+    // text stays one line of the log.
     bool dologu(const QString& text);
+    // The text as dologu stores it.
+    static QString asOneLine(const QString& text);
     // Writes the whole buffer to the file, replacing it.
     bool save() const;
     // Empties the buffer; the file stays.

@@ -14,6 +14,7 @@ constexpr int sleepSliceMs = 5;
 
 void show(Host& host, Page page, const QString& text, bool clearHint)
 {
+    host.noteFullStatus(page, text);
     host.showStatus(page, statusText(page, text));
     if (clearHint)
         host.setStatusHint(page, QString());

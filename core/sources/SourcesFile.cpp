@@ -31,7 +31,9 @@ ReadResult read(const QString& path)
         return result;
     }
     result.ok = true;
-    result.lines = TextFile::decodeLines(bytes);
+    // A NUL stays in its line, which is then an invalid record (pars_source): dropped, it would
+    // join the parts around it into another path, and that path would be backed up instead.
+    result.lines = TextFile::decodeLines(bytes, TextFile::Nul::Keep);
     return result;
 }
 

@@ -18,7 +18,7 @@ inline constexpr qint64 maxBytes = qint64(64) * 1024 * 1024;
 struct ReadResult
 {
     bool ok = false;   // the file existed, was readable and not oversized
-    QStringList lines; // one per entry line, blank lines kept (they select nothing)
+    QStringList lines; // one per entry line, blank lines kept (they select nothing); a NUL is kept
     QString error;     // why ok is false
 };
 

@@ -35,10 +35,11 @@ template <typename Encode> QByteArray joinCrLf(const QStringList& lines, Encode 
 
 } // namespace
 
-QStringList decodeLines(const QByteArray& bytes)
+QStringList decodeLines(const QByteArray& bytes, Nul nul)
 {
     QString text = decode(bytes);
-    text.remove(QChar(0));
+    if (nul == Nul::Drop)
+        text.remove(QChar(0));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QStringList lines = text.split(QLatin1Char('\n'));

@@ -18,11 +18,18 @@ struct ReadResult
     QStringList lines; // without line ends; a final empty line after the last CR LF is dropped
 };
 
+// What a reader does with NUL characters in the text.
+enum class Nul
+{
+    Drop, // a damaged file never yields a line with a hidden terminator
+    Keep, // the caller refuses such a line itself (a source list: "/a/b\0c" must not become "/a/bc")
+};
+
 // Decodes a file: UTF-8 or UTF-16 (LE/BE) when it starts with a byte-order mark, otherwise the
 // locale's 8-bit encoding (UTF-8 here). Lines may end in CR LF, LF or CR. NUL characters are
-// dropped so a damaged file never yields a line with a hidden terminator.
+// dropped unless the caller keeps them.
 ReadResult readLines(const QString& path);
-QStringList decodeLines(const QByteArray& bytes);
+QStringList decodeLines(const QByteArray& bytes, Nul nul = Nul::Drop);
 
 // UTF-8 with byte-order mark, every line followed by CR LF.
 QByteArray encodeUtf8Bom(const QStringList& lines);

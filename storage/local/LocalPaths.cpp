@@ -29,8 +29,8 @@ bool forceLocalDir(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    const QString root = platform::storageRoot(path);
-    if (!root.isEmpty() && !platform::storagePresent(root))
+    // The readiness check refuses such a destination by the same rule.
+    if (!platform::absentStorageOf(path).isEmpty())
         return false;
     platform::DirectoryTree::makeFolders(AppendUNC(path));
     return DirectoryExists2(path);

@@ -17,8 +17,9 @@ bool FileExists2(const QString& soubor);
 bool DirectoryExists2(const QString& path);
 
 // Creates the folder with every missing parent and returns whether it exists afterwards.
-// Nothing is created below the root of a removable medium that is not attached, so a backup
-// never fills the system disk through an empty mount folder.
+// Nothing is created below the root of a removable medium that is not attached (no medium
+// mounted there, platform::absentStorageOf), so a backup never fills the system disk through the
+// mount folder an absent medium leaves behind.
 bool forceLocalDir(const QString& path);
 
 } // namespace ombrix::storage

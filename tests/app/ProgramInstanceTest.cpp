@@ -1,3 +1,4 @@
+#include "core/app/ExitCode.h"
 #include "platform/InstanceLock.h"
 #include "support/TempProgramFolder.h"
 
@@ -6,6 +7,7 @@
 #include <memory>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -103,13 +105,14 @@ TEST_F(ProgramInstance, SecondStartFromTheSameFolderEndsAnotherFolderRunsAlongsi
         EXPECT_FALSE(QFileInfo::exists(QDir(a.path()).filePath(QLatin1String(gone)))) << gone;
     EXPECT_TRUE(QFileInfo(QDir(a.path()).filePath(QStringLiteral("kept.tmp"))).isDir());
 
-    // The same folder again, scheduled or not: ends by itself, without touching anything.
+    // The same folder again, scheduled or not: ends by itself, without touching anything, and
+    // tells its starter so.
     for (const QStringList& arguments : {QStringList{QStringLiteral("-start")}, QStringList{}}) {
         auto second = startOmbrix(a.path(), arguments);
         ASSERT_TRUE(second->waitForFinished(20000))
             << "a second start from the same folder did not end by itself within 20 s";
         EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(second->exitCode(), 0);
+        EXPECT_EQ(second->exitCode(), app::ExitCode::AnotherInstance);
         // It never reached the start-up: its marker is still there.
         EXPECT_TRUE(QFileInfo::exists(QDir(a.path()).filePath(QStringLiteral("starting.tmp"))));
         // It was refused because the first one ran all the while, not because that one had ended.
@@ -122,12 +125,13 @@ TEST_F(ProgramInstance, SecondStartFromTheSameFolderEndsAnotherFolderRunsAlongsi
         << "a start from another folder did not take its own lock within 30 s";
     EXPECT_TRUE(holdsTheLock(*first, a.path())) << "the first instance ended when another folder's started";
 
-    // SIGTERM ends a hidden run as the tray menu's "Exit" does: at once, with code 0.
+    // SIGTERM ends a hidden run as the tray menu's "Exit" does: at once. Neither run had a
+    // destination to back up to, so neither completed.
     for (QProcess* process : {first.get(), other.get()}) {
         ::kill(static_cast<pid_t>(process->processId()), SIGTERM);
         ASSERT_TRUE(process->waitForFinished(20000)) << "SIGTERM did not end the hidden run within 20 s";
         EXPECT_EQ(process->exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process->exitCode(), 0);
+        EXPECT_EQ(process->exitCode(), app::ExitCode::NotCompleted);
     }
     InstanceLock after(a.path());
     EXPECT_EQ(after.tryAcquire(), InstanceLock::Result::Acquired);
@@ -147,7 +151,40 @@ TEST_F(ProgramInstance, KilledInstanceLeavesNoLockBehind)
         << "the start after the crash did not get the lock within 30 s";
     ::kill(static_cast<pid_t>(next->processId()), SIGTERM);
     ASSERT_TRUE(next->waitForFinished(20000)) << "SIGTERM did not end the hidden run within 20 s";
-    EXPECT_EQ(next->exitCode(), 0);
+    EXPECT_EQ(next->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(next->exitCode(), app::ExitCode::NotCompleted); // it had no destination either
+}
+
+// A second start says on standard error why it ends, also when it reaches the program folder
+// through a link, and ends with its own code, so a scheduler tells it from a failed backup.
+TEST_F(ProgramInstance, SecondInstanceSaysWhyAndEndsWithItsOwnCode)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(QDir(root.path()).mkdir(QStringLiteral("home")));
+    const QString home = root.filePath(QStringLiteral("home"));
+    ASSERT_TRUE(QFile::link(home, root.filePath(QStringLiteral("link"))));
+    InstanceLock running(home);
+    ASSERT_EQ(running.tryAcquire(), InstanceLock::Result::Acquired) << running.problem().toStdString();
+
+    for (const QString& folder : {home, root.filePath(QStringLiteral("link"))}) {
+        SCOPED_TRACE(folder.toStdString());
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("OMBRIX_HOME"), folder);
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        process.setProcessEnvironment(env);
+        process.start(ombrixProgram(), {QStringLiteral("-start")});
+        ASSERT_TRUE(process.waitForFinished(20000)) << "the second start did not end by itself within 20 s";
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), app::ExitCode::AnotherInstance);
+        const QString error = QString::fromLocal8Bit(process.readAllStandardError());
+        EXPECT_TRUE(error.contains(QStringLiteral("another instance runs from the program folder")))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains(QFileInfo(home).canonicalFilePath())) << error.toStdString();
+        // It stopped before the start-up: nothing was created in the program folder.
+        EXPECT_FALSE(QFileInfo::exists(QDir(home).filePath(QStringLiteral("config.ini"))));
+    }
 }
 
 TEST_F(ProgramInstance, UnwritableProgramFolderEndsTheStartWithoutWaitingForAClick)

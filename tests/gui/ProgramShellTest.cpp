@@ -1,5 +1,6 @@
 #include "ui/mainwindow/ProgramShell.h"
 
+#include "core/app/ExitCode.h"
 #include "core/log/RunLog.h"
 #include "core/util/Clock.h"
 #include "platform/UnixSignals.h"
@@ -189,7 +190,8 @@ TEST(ProgramShell, ExitFromTheTrayStopsWhatRunsAndKillsTheChild)
     EXPECT_TRUE(s.shell.runState().stopRequested);
     EXPECT_FALSE(s.shell.runState().mergeStopRequested);
     ASSERT_TRUE(s.endedWith.has_value());
-    EXPECT_EQ(*s.endedWith, 0);
+    // The backup was cut off: the scheduler learns that it did not complete.
+    EXPECT_EQ(*s.endedWith, app::ExitCode::NotCompleted);
     EXPECT_TRUE(child.waitForFinished(10000)) << "the child Exit killed did not end within 10 s";
 
     s.shell.window()->backupPage()->startButton()->setText(QStringLiteral("START"));
@@ -198,6 +200,23 @@ TEST(ProgramShell, ExitFromTheTrayStopsWhatRunsAndKillsTheChild)
     s.shell.controller()->Exit1Click();
     EXPECT_FALSE(s.shell.runState().stopRequested);
     EXPECT_TRUE(s.shell.runState().mergeStopRequested);
+}
+
+// An unattended run ends with the code of its outcome; "Exit" (or SIGTERM) while the end of the
+// run is being shown does not change it.
+TEST(ProgramShell, UnattendedEndUsesTheOutcomeAndExitDuringTheEndKeepsIt)
+{
+    test::TempProgramFolder home;
+    Shell s(app::RunMode::Scheduled);
+    ASSERT_TRUE(s.shell.start());
+    s.shell.controller()->setOutcome([] { return app::ExitCode::Warnings; });
+    s.shell.controller()->xExit();
+    EXPECT_EQ(s.endedWith, std::optional<int>(app::ExitCode::Warnings));
+    s.endedWith.reset();
+    s.shell.controller()->Exit1Click();
+    EXPECT_EQ(s.endedWith, std::optional<int>(app::ExitCode::Warnings));
+    s.shell.controller()->xExit(app::ExitCode::NotCompleted);
+    EXPECT_EQ(s.endedWith, std::optional<int>(app::ExitCode::NotCompleted));
 }
 
 TEST(ProgramShell, LanguageCheckRunsAtShowAndEndsWithoutTouchingTheFolder)

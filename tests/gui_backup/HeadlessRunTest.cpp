@@ -1,3 +1,4 @@
+#include "core/app/ExitCode.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/DefaultConfig.h"
 #include "core/config/IniStore.h"
@@ -87,7 +88,7 @@ TEST(HeadlessRun, ScheduledRunWithAnUnreachableDestinationEnds)
 
     const ScheduledRun outcome = ScheduledRun::run(home.path());
     ASSERT_TRUE(outcome.finished);
-    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.exitCode, app::ExitCode::NotCompleted);
     EXPECT_TRUE(outcome.output.contains(QString::fromUtf8("Cílová složka není dostupná")))
         << outcome.output.toStdString();
     EXPECT_TRUE(setsIn(scratch.path()).isEmpty());

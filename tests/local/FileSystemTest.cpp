@@ -80,18 +80,42 @@ TEST(StorageRoot, RemovableMountRootsAndDrivePrefixes)
         EXPECT_EQ(platform::storageRoot(QString::fromUtf8(c.path)), QString::fromUtf8(c.root)) << c.path;
 }
 
-TEST(StorageRoot, PresentWhenMountedOrNotEmpty)
+// Whether a medium is mounted decides, not what the folder holds: an unmounted medium leaves its
+// mount folder behind on the system disk, and something may have been written into it.
+TEST(StorageRoot, PresentOnlyWhenAMediumIsMounted)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("empty")));
     ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("full/x")));
     EXPECT_FALSE(platform::storagePresent(dir.filePath(QStringLiteral("empty"))));
-    EXPECT_TRUE(platform::storagePresent(dir.filePath(QStringLiteral("full"))));
+    EXPECT_FALSE(platform::storagePresent(dir.filePath(QStringLiteral("full"))));
     EXPECT_FALSE(platform::storagePresent(dir.filePath(QStringLiteral("missing"))));
     EXPECT_FALSE(platform::storagePresent(QString()));
     EXPECT_TRUE(platform::isMountPoint(QStringLiteral("/proc")));
     EXPECT_TRUE(platform::storagePresent(QStringLiteral("/proc")));
     EXPECT_FALSE(platform::isMountPoint(dir.filePath(QStringLiteral("full"))));
+
+    // The one rule the readiness check and the run share, for paths on a medium root.
+    const QString medium = missingMedium();
+    EXPECT_EQ(platform::absentStorageOf(medium + QStringLiteral("/backup")), medium);
+    EXPECT_TRUE(platform::absentStorageOf(dir.filePath(QStringLiteral("full/x"))).isEmpty());
+    EXPECT_TRUE(platform::absentStorageOf(QStringLiteral("relative/x")).isEmpty());
+    EXPECT_EQ(platform::absentStorageOf(QStringLiteral("Q:/Backup")), QStringLiteral("Q:"));
+}
+
+// A plain folder /mnt/NAME on the system disk is no medium, whether empty or not; it counts as
+// one only while a medium is mounted at /mnt itself (a disk mounted there holds the folder).
+TEST(StorageRoot, PlainFolderBelowMntIsNoMedium)
+{
+    QTemporaryDir folder(QStringLiteral("/mnt/ombrix-medium-test-XXXXXX"));
+    if (!folder.isValid())
+        GTEST_SKIP() << "cannot make a folder below /mnt here";
+    const bool mntMounted = platform::isMountPoint(QStringLiteral("/mnt"));
+    EXPECT_EQ(platform::storageRoot(folder.path() + QStringLiteral("/OMX_x")), folder.path());
+    EXPECT_EQ(platform::storagePresent(folder.path()), mntMounted);
+    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("left/behind")));
+    EXPECT_EQ(platform::storagePresent(folder.path()), mntMounted);
+    EXPECT_EQ(platform::absentStorageOf(folder.filePath(QStringLiteral("left"))).isEmpty(), mntMounted);
 }
 
 // The warning decided with a stand-in volume query: folders below fatRoot are "FAT".

@@ -1,6 +1,7 @@
 #include "ui/mainwindow/RunController.h"
 
 #include "core/app/AutoStartAction.h"
+#include "core/app/ExitCode.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/IniStore.h"
 #include "core/lang/Translator.h"
@@ -75,7 +76,7 @@ void RunController::Timer1Timer()
         if (m_mode == app::RunMode::Scheduled) {
             m_window->showPage(MainWindow::RestoreIndex);
             info2(*m_host, getLang(QStringLiteral("Obnova dat nebyla dokončena, bude se pokračovat")));
-            xExit();
+            xExit(app::ExitCode::NotCompleted);
         }
         break;
     }
@@ -83,26 +84,39 @@ void RunController::Timer1Timer()
 
 void RunController::xExit()
 {
+    xExit(m_outcome ? m_outcome() : app::ExitCode::Completed);
+}
+
+void RunController::xExit(int exitCode)
+{
     if (!isUnattended())
         return;
     m_runState->stopRequested = true;
     m_window->setPagesEnabled(true, MainWindow::IntroIndex);
     // A run nobody watches leaves its outcome where cron, a systemd journal or a terminal keeps
     // it: the last status of the page the run worked on (the merge or restore page when the run
-    // continued one of those, otherwise the backup page).
+    // continued one of those, otherwise the backup page), as a whole, not as the status line
+    // shortened it, and the exit code.
+    Page page = Page::Backup;
     StatusLine* status = m_window->backupPage()->statusLine();
     const int shown = m_window->pages()->currentIndex();
-    if (shown == MainWindow::MergeIndex)
+    if (shown == MainWindow::MergeIndex) {
+        page = Page::Merge;
         status = m_window->mergePage()->statusLine();
-    else if (shown == MainWindow::RestoreIndex)
+    } else if (shown == MainWindow::RestoreIndex) {
+        page = Page::Restore;
         status = m_window->restorePage()->statusLine();
-    const QString outcome = status->text().trimmed();
+    }
+    QString outcome = m_host->fullStatus(page).trimmed();
+    if (outcome.isEmpty())
+        outcome = status->text().trimmed();
     if (!outcome.isEmpty()) {
         std::fprintf(stdout, "Ombrix: %s\n", outcome.toUtf8().constData());
         std::fflush(stdout);
     }
+    m_endingWith = exitCode;
     sleepX(*m_host, m_exitDelay);
-    endProcess(0);
+    endProcess(exitCode);
 }
 
 void RunController::Exit1Click()
@@ -113,7 +127,7 @@ void RunController::Exit1Click()
         m_runState->mergeStopRequested = true;
     if (m_runState->lastProcessId > 0)
         platform::KillProcessId(m_runState->lastProcessId);
-    endProcess(0);
+    endProcess(m_endingWith.value_or(app::ExitCode::NotCompleted));
 }
 
 void RunController::Show1Click()

@@ -4,6 +4,7 @@
 #include "core/host/RunState.h"
 
 #include <functional>
+#include <optional>
 #include <QObject>
 #include <QString>
 
@@ -35,11 +36,19 @@ class RunController : public QObject
     // Timer1's action: continue an interrupted merge, or press START, once.
     void Timer1Timer();
 
-    // The end of an unattended run: stop flag, pages unlocked, the backup page's last status
-    // printed on standard output, ten seconds of responsive waiting (the last status stays
-    // readable), then the process ends with code 0. Does nothing in an interactive run.
+    // The end of an unattended run: stop flag, pages unlocked, the whole last status of the page
+    // the run worked on printed on standard output, ten seconds of responsive waiting (the last
+    // status stays readable), then the process ends with exitCode (app::ExitCode). Does nothing
+    // in an interactive run.
+    void xExit(int exitCode);
+    // The same with the exit code the outcome source gives (Completed when none is set).
     void xExit();
+    // Where xExit() takes the outcome of the run from: the backup wiring, which knows how the
+    // backup run ended.
+    void setOutcome(std::function<int()> outcome) { m_outcome = std::move(outcome); }
     // "Exit" of the tray menu (or SIGTERM): stops what runs, kills the child, ends the process.
+    // While xExit waits, the process ends with the code xExit was given; otherwise the run was
+    // cut off before it completed (app::ExitCode::NotCompleted).
     void Exit1Click();
     // "Show" of the tray menu (or SIGUSR1, or a double click on the icon).
     void Show1Click();
@@ -75,6 +84,8 @@ class RunController : public QObject
     int m_exitDelay = 10000;
     std::function<void(int)> m_terminate;
     std::function<void()> m_beforeEnd;
+    std::function<int()> m_outcome;
+    std::optional<int> m_endingWith;
 };
 
 } // namespace ombrix::ui

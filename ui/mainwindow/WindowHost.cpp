@@ -57,6 +57,16 @@ void WindowHost::showStatus(Page page, const QString& shownText)
     statusLine(page)->setText(shownText);
 }
 
+void WindowHost::noteFullStatus(Page page, const QString& fullText)
+{
+    m_fullStatus[static_cast<int>(page)] = fullText;
+}
+
+QString WindowHost::fullStatus(Page page) const
+{
+    return m_fullStatus[static_cast<int>(page)];
+}
+
 void WindowHost::setStatusHint(Page page, const QString& hint)
 {
     statusLine(page)->setToolTip(hint);

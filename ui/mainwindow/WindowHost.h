@@ -29,6 +29,9 @@ class WindowHost : public QObject, public Host
     bool personPresent() const;
 
     void showStatus(Page page, const QString& shownText) override;
+    void noteFullStatus(Page page, const QString& fullText) override;
+    // The whole text of a page's last status, before the status line shortened it.
+    QString fullStatus(Page page) const;
     void setStatusHint(Page page, const QString& hint) override;
     void setTrafficLight(int stav) override;
     void setProgress(Page page, int maximum, int position) override;
@@ -47,6 +50,7 @@ class WindowHost : public QObject, public Host
 
     MainWindow* m_window;
     std::function<bool()> m_personPresent;
+    QString m_fullStatus[3];
 };
 
 } // namespace ombrix::ui

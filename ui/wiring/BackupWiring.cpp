@@ -1,8 +1,11 @@
 #include "ui/wiring/BackupWiring.h"
 
+#include "backup/BackupExitCode.h"
 #include "backup/BackupRun.h"
 #include "backup/Readiness.h"
+#include "core/app/ExitCode.h"
 #include "core/config/IniStore.h"
+#include "core/lang/Translator.h"
 #include "ui/logviewer/LogViewer.h"
 #include "ui/mainwindow/BackupPage.h"
 #include "ui/mainwindow/DestinationPage.h"
@@ -40,12 +43,27 @@ BackupWiring::BackupWiring(ProgramShell& shell, QObject* parent) : QObject(paren
     connect(shell.host(), &WindowHost::logRequested, this, &BackupWiring::showLog);
     rememberShownPage(window->pages(),
                       [this]() -> IniStore* { return m_engines ? &m_engines->config() : nullptr; });
+    shell.controller()->setOutcome([this] { return unattendedExitCode(); });
 }
 
 BackupWiring::~BackupWiring()
 {
+    m_shell.controller()->setOutcome({});
     // The pages must not keep writing to a store that is gone.
     m_controls->setConfigStore(nullptr);
+}
+
+int BackupWiring::unattendedExitCode() const
+{
+    if (!m_engines || !m_engines->readiness().destinationReachable() || m_runDepth == 0)
+        return app::ExitCode::NotCompleted;
+    const BackupRun& run = m_engines->run();
+    BackupOutcome outcome;
+    outcome.completed = run.runCompleted();
+    outcome.runStatus = run.runStatus();
+    outcome.userStopped = run.userStopped();
+    outcome.nothingToDo = m_runFoundNothing;
+    return backupExitCode(outcome);
 }
 
 void BackupWiring::renewEngines()
@@ -54,7 +72,15 @@ void BackupWiring::renewEngines()
                                                 m_shell.runState(), m_archiveState, m_session);
     m_controls->setConfigStore(&next->config());
     m_engines = std::move(next);
-    m_engines->run().setReadinessCheck([this] { readinessCheck(); });
+    // The run asks for a readiness pass when it ends early; what its status line said just then
+    // tells a run with nothing to do from one that failed on the source list.
+    m_engines->run().setReadinessCheck([this] {
+        const QString said = m_shell.host()->fullStatus(Page::Backup);
+        if (said == getLang(QString::fromUtf8("Není co zálohovat")) ||
+            said == getLang(QString::fromUtf8("Od minulé zálohy se nic nezměnilo")))
+            m_runFoundNothing = true;
+        readinessCheck();
+    });
 }
 
 void BackupWiring::readinessCheck()
@@ -85,6 +111,8 @@ void BackupWiring::BitBtn1Click()
         readinessCheck();
     // The engines stay the same until the outermost press returns: a STOP click arrives inside
     // the run's message pumping and is handled by the same run.
+    if (m_runDepth == 0)
+        m_runFoundNothing = false;
     ++m_runDepth;
     m_engines->run().BitBtn1Click();
     --m_runDepth;

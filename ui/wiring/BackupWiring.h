@@ -47,6 +47,11 @@ class BackupWiring : public QObject
     // Shared with the restore and merge engines (the colour cache of the set lists among it).
     ArchiveState& archiveState() { return m_archiveState; }
 
+    // The exit code of an unattended run that ends now (app::ExitCode): from how the backup run
+    // in progress ended, or NotCompleted when the readiness check found the destination
+    // unreachable.
+    int unattendedExitCode() const;
+
   private:
     void renewEngines();
     void showLog(const QString& path);
@@ -60,6 +65,8 @@ class BackupWiring : public QObject
     int m_runDepth = 0;
     bool m_inReadiness = false;
     bool m_readinessPending = false;
+    // The run in progress ended early because there was nothing to back up or nothing changed.
+    bool m_runFoundNothing = false;
 };
 
 } // namespace ombrix::ui

@@ -1,5 +1,6 @@
 #include "ui/wiring/MergeWiring.h"
 
+#include "core/app/ExitCode.h"
 #include "core/catalog/SetName.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/IniStore.h"
@@ -74,12 +75,22 @@ MergeWiring::MergeWiring(ProgramShell& shell, BackupWiring& backup, QObject* par
     // page already current.
     page->installEventFilter(this);
     connect(window->settingsPage(), &SettingsPage::coloredListsChanged, this, &MergeWiring::applyColoring);
+    m_controls->setExitCode([this] { return unattendedExitCode(); });
 }
 
 MergeWiring::~MergeWiring()
 {
     m_controls->setSetList(nullptr);
     m_engines.reset();
+}
+
+// A merge that finished (SUM_DONE back at 1, not refused) completed the run, with warnings when
+// files had to stay in their old sets; a refused, stopped or halted merge did not.
+int MergeWiring::unattendedExitCode() const
+{
+    if (!m_engines || m_engines->run.refused() || m_engines->config->readInt(ConfigKeys::SUM_DONE, 0) != 1)
+        return app::ExitCode::NotCompleted;
+    return m_engines->run.unmovedFiles().isEmpty() ? app::ExitCode::Completed : app::ExitCode::Warnings;
 }
 
 bool MergeWiring::busy() const
@@ -238,8 +249,9 @@ void MergeWiring::continueUnfinishedMerge()
             m_shell.window()->showPage(MainWindow::BackupIndex);
             m_backup.BitBtn1Click();
         } else {
+            // Neither a merge nor the backup ran: the scheduled run did not do its work.
             runLog.dologu(restorePendingLog);
-            m_controls->xExit();
+            m_backup.controls().endUnattendedRun(app::ExitCode::NotCompleted);
         }
         return;
     }

@@ -63,6 +63,8 @@ class MergeWiring : public QObject
     void applyColoring(bool on);
     void runMergeGuarded();
     bool busy() const;
+    // The exit code of an unattended run that ends with the merge (app::ExitCode).
+    int unattendedExitCode() const;
     // After an operation: the merge start-up step a readiness pass asked for meanwhile.
     void operationEnded();
 

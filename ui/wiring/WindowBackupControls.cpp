@@ -219,6 +219,11 @@ void WindowBackupControls::xExit()
     m_controller->xExit();
 }
 
+void WindowBackupControls::endUnattendedRun(int exitCode)
+{
+    m_controller->xExit(exitCode);
+}
+
 bool WindowBackupControls::WindowsExit(int rebootParam)
 {
     return platform::WindowsExit(rebootParam);

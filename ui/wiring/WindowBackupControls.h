@@ -50,6 +50,9 @@ class WindowBackupControls : public BackupControls, public ReadinessControls
     // backup run; it lists them again when it is next shown otherwise.
     bool restoreListLoaded() const { return m_restoreListLoaded; }
     void setRestoreListLoaded(bool loaded) { m_restoreListLoaded = loaded; }
+    // The end of an unattended run whose outcome the caller knows (a merge continued at start);
+    // xExit() takes the outcome of the backup run from the run controller's outcome source.
+    void endUnattendedRun(int exitCode);
 
     // BackupControls
     void setStartCaption(const QString& caption, int fontSize) override;

@@ -1,5 +1,6 @@
 #include "ui/wiring/WindowMergeControls.h"
 
+#include "core/app/ExitCode.h"
 #include "merge/MergeSetList.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/MergePage.h"
@@ -104,7 +105,7 @@ void WindowMergeControls::clearRestoreListLoaded()
 void WindowMergeControls::xExit()
 {
     if (!m_exitDeferred)
-        m_backupControls.xExit();
+        m_backupControls.endUnattendedRun(m_exitCode ? m_exitCode() : app::ExitCode::NotCompleted);
 }
 
 bool WindowMergeControls::passwordEnabled() const

@@ -3,6 +3,8 @@
 #include "merge/MergeControls.h"
 #include "merge/MergeListControls.h"
 
+#include <functional>
+
 class QListWidget;
 class QPushButton;
 
@@ -28,6 +30,8 @@ class WindowMergeControls : public MergeControls, public MergeListControls
     // While set, xExit does nothing: a merge inside a completed backup leaves the end of the run
     // to the backup, which still has steps of its own to take.
     void setExitDeferred(bool deferred) { m_exitDeferred = deferred; }
+    // The exit code xExit ends an unattended run with: how the merge went (app::ExitCode).
+    void setExitCode(std::function<int()> exitCode) { m_exitCode = std::move(exitCode); }
 
     // Shared by both interfaces
     QStringList mergeEntries() const override;
@@ -66,6 +70,7 @@ class WindowMergeControls : public MergeControls, public MergeListControls
     WindowBackupControls& m_backupControls;
     MergeSetList* m_setList = nullptr;
     bool m_exitDeferred = false;
+    std::function<int()> m_exitCode;
 };
 
 } // namespace ombrix::ui
