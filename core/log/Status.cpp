@@ -14,6 +14,8 @@ constexpr int sleepSliceMs = 5;
 
 void show(Host& host, Page page, const QString& text, bool clearHint)
 {
+    // The window keeps the whole text for a line the rule shortens (its tooltip).
+    host.setStatusFullText(page, text);
     host.showStatus(page, statusText(page, text));
     if (clearHint)
         host.setStatusHint(page, QString());
