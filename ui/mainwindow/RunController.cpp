@@ -26,8 +26,9 @@ namespace ombrix::ui {
 RunController::RunController(app::RunMode mode, MainWindow* window, WindowHost* host, RunState* runState,
                              const QString& configPath, QObject* parent)
     : QObject(parent), m_mode(mode), m_window(window), m_host(host), m_runState(runState),
-      m_configPath(configPath)
+      m_configPath(configPath), m_terminalProgress([this] { return isUnattended(); })
 {
+    m_host->setProgressEcho([this](Page, const QString& text) { m_terminalProgress.offer(text); });
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setSingleShot(true);
@@ -91,16 +92,24 @@ void RunController::xExit()
     // it: the last status of the page the run worked on (the merge or restore page when the run
     // continued one of those, otherwise the backup page).
     StatusLine* status = m_window->backupPage()->statusLine();
+    Page page = Page::Backup;
     const int shown = m_window->pages()->currentIndex();
-    if (shown == MainWindow::MergeIndex)
+    if (shown == MainWindow::MergeIndex) {
         status = m_window->mergePage()->statusLine();
-    else if (shown == MainWindow::RestoreIndex)
+        page = Page::Merge;
+    } else if (shown == MainWindow::RestoreIndex) {
         status = m_window->restorePage()->statusLine();
+        page = Page::Restore;
+    }
     const QString outcome = status->text().trimmed();
     if (!outcome.isEmpty()) {
         std::fprintf(stdout, "Ombrix: %s\n", outcome.toUtf8().constData());
         std::fflush(stdout);
     }
+    // Where a tray exists, the person at the desktop learns how the run ended, with the whole
+    // status text rather than the shortened line.
+    if (m_trayNotifier)
+        m_trayNotifier(TrayMessage::forRunEnd(m_host->lastSummary(page), status->fullText()));
     sleepX(*m_host, m_exitDelay);
     endProcess(0);
 }

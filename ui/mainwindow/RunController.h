@@ -2,6 +2,8 @@
 
 #include "core/app/RunMode.h"
 #include "core/host/RunState.h"
+#include "ui/mainwindow/TerminalProgress.h"
+#include "ui/mainwindow/TrayMessage.h"
 
 #include <functional>
 #include <QObject>
@@ -15,8 +17,9 @@ class MainWindow;
 class WindowHost;
 
 // What depends on how the program was started: the auto-start timer Timer1 of an unattended
-// run, the end of such a run (xExit), the tray menu's "Show" and "Exit", and closing the window
-// of a scheduled run (only hides it).
+// run, the end of such a run (xExit), the tray menu's "Show" and "Exit", closing the window of a
+// scheduled run (only hides it), the progress an unattended run prints on a terminal, and the
+// tray message at the end of a scheduled run.
 class RunController : public QObject
 {
     Q_OBJECT
@@ -36,8 +39,9 @@ class RunController : public QObject
     void Timer1Timer();
 
     // The end of an unattended run: stop flag, pages unlocked, the backup page's last status
-    // printed on standard output, ten seconds of responsive waiting (the last status stays
-    // readable), then the process ends with code 0. Does nothing in an interactive run.
+    // printed on standard output, the tray message (where a tray exists), ten seconds of
+    // responsive waiting (the last status stays readable), then the process ends with code 0.
+    // Does nothing in an interactive run.
     void xExit();
     // "Exit" of the tray menu (or SIGTERM): stops what runs, kills the child, ends the process.
     void Exit1Click();
@@ -51,6 +55,15 @@ class RunController : public QObject
     void setExitDelay(int milliseconds) { m_exitDelay = milliseconds; }
     // Called right before the process ends (the tray icon is removed there).
     void setBeforeEnd(std::function<void()> beforeEnd) { m_beforeEnd = std::move(beforeEnd); }
+    // Where the word at the end of the run goes: the tray icon of a scheduled run; unset where
+    // no tray exists. Tests record it here.
+    void setTrayNotifier(std::function<void(const TrayMessage&)> notifier)
+    {
+        m_trayNotifier = std::move(notifier);
+    }
+    // The progress details the window's host receives are offered here; an unattended run prints
+    // them on a terminal every few seconds.
+    TerminalProgress& terminalProgress() { return m_terminalProgress; }
 
     // Ends the process through the terminator (after removing the tray icon).
     void endProcess(int code);
@@ -75,6 +88,8 @@ class RunController : public QObject
     int m_exitDelay = 10000;
     std::function<void(int)> m_terminate;
     std::function<void()> m_beforeEnd;
+    std::function<void(const TrayMessage&)> m_trayNotifier;
+    TerminalProgress m_terminalProgress;
 };
 
 } // namespace ombrix::ui
