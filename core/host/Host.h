@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/util/RunSummary.h"
+
 #include <QString>
 
 namespace ombrix {
@@ -21,11 +23,20 @@ public:
 
     // One status line, already translated and shortened, with its two leading blanks.
     virtual void showStatus(Page page, const QString& shownText) = 0;
-    // The whole text of the status line that showStatus shows next, before it was shortened.
-    // Hosts that report the outcome of a run elsewhere (standard output) keep it; others ignore it.
-    virtual void noteFullStatus(Page, const QString&) {}
     // The tooltip of a status line (the full path of the file being archived, or empty).
     virtual void setStatusHint(Page page, const QString& hint) = 0;
+    // The whole text of the status line shown next, before the shortening rule cut it; a window
+    // shows a shortened line's whole text as its tooltip, and an unattended run reports its
+    // outcome with it. Sent right before showStatus.
+    virtual void setStatusFullText(Page /*page*/, const QString& /*fullText*/) {}
+    // The second line under a page's status line: how far the run has come (RunProgress::line),
+    // or empty to clear it.
+    virtual void setProgressDetail(Page /*page*/, const QString& /*text*/) {}
+    // What a finished run did (RunSummary::line on the page); the window also keeps it for the
+    // word at the end of a scheduled run.
+    virtual void showRunSummary(Page /*page*/, const RunSummary& /*summary*/) {}
+    // Removes the summary of an earlier run from the page, when a new run starts.
+    virtual void clearRunSummary(Page /*page*/) {}
     // The three-lamp traffic light of the backup page: 0 all off, 1 full, 2 incremental, 3 resume.
     virtual void setTrafficLight(int stav) = 0;
     virtual void setProgress(Page page, int maximum, int position) = 0;

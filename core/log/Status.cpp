@@ -14,7 +14,9 @@ constexpr int sleepSliceMs = 5;
 
 void show(Host& host, Page page, const QString& text, bool clearHint)
 {
-    host.noteFullStatus(page, text);
+    // The window keeps the whole text for a line the rule shortens (its tooltip, the outcome an
+    // unattended run prints).
+    host.setStatusFullText(page, text);
     host.showStatus(page, statusText(page, text));
     if (clearHint)
         host.setStatusHint(page, QString());

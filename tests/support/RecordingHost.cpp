@@ -12,6 +12,27 @@ void RecordingHost::setStatusHint(Page page, const QString& hint)
     m_hints.push_back({page, hint});
 }
 
+void RecordingHost::setStatusFullText(Page page, const QString& fullText)
+{
+    m_fullTexts.push_back({page, fullText});
+}
+
+void RecordingHost::setProgressDetail(Page page, const QString& text)
+{
+    m_progressDetails.push_back({page, text});
+}
+
+void RecordingHost::showRunSummary(Page page, const RunSummary& summary)
+{
+    m_summaries[int(page)] = summary;
+    ++m_summaryCount;
+}
+
+void RecordingHost::clearRunSummary(Page page)
+{
+    m_summaries[int(page)].reset();
+}
+
 void RecordingHost::setTrafficLight(int stav)
 {
     m_trafficLights.push_back(stav);
@@ -80,6 +101,30 @@ QStringList RecordingHost::hints(Page page) const
             texts.append(hint.text);
     }
     return texts;
+}
+
+namespace {
+
+QStringList textsOf(const std::vector<RecordingHost::StatusLine>& lines, Page page)
+{
+    QStringList texts;
+    for (const RecordingHost::StatusLine& line : lines) {
+        if (line.page == page)
+            texts.append(line.text);
+    }
+    return texts;
+}
+
+} // namespace
+
+QStringList RecordingHost::fullTexts(Page page) const
+{
+    return textsOf(m_fullTexts, page);
+}
+
+QStringList RecordingHost::progressDetails(Page page) const
+{
+    return textsOf(m_progressDetails, page);
 }
 
 int RecordingHost::currentTrafficLight() const

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -43,6 +44,10 @@ class RecordingHost : public Host
 
     void showStatus(Page page, const QString& shownText) override;
     void setStatusHint(Page page, const QString& hint) override;
+    void setStatusFullText(Page page, const QString& fullText) override;
+    void setProgressDetail(Page page, const QString& text) override;
+    void showRunSummary(Page page, const RunSummary& summary) override;
+    void clearRunSummary(Page page) override;
     void setTrafficLight(int stav) override;
     void setProgress(Page page, int maximum, int position) override;
     void setTransferActivity(bool visible, const QString& percent = {}) override;
@@ -63,6 +68,13 @@ class RecordingHost : public Host
     // The hint of the page's status line now, and every hint set on it in order.
     QString currentHint(Page page) const;
     QStringList hints(Page page) const;
+    // Every whole status text announced for one page, in order.
+    QStringList fullTexts(Page page) const;
+    // Every progress detail shown on one page, in order (an empty one cleared the line).
+    QStringList progressDetails(Page page) const;
+    // The summary a page shows now (none when cleared or never shown), and how many were shown.
+    const std::optional<RunSummary>& currentSummary(Page page) const { return m_summaries[int(page)]; }
+    int summaryCount() const { return m_summaryCount; }
     const std::vector<int>& trafficLights() const { return m_trafficLights; }
     // The traffic light now; -1 when it was never set.
     int currentTrafficLight() const;
@@ -75,6 +87,10 @@ class RecordingHost : public Host
   private:
     std::vector<StatusLine> m_statusLines;
     std::vector<StatusLine> m_hints;
+    std::vector<StatusLine> m_fullTexts;
+    std::vector<StatusLine> m_progressDetails;
+    std::optional<RunSummary> m_summaries[3];
+    int m_summaryCount = 0;
     std::vector<int> m_trafficLights;
     std::vector<Progress> m_progress;
     std::vector<Transfer> m_transfers;

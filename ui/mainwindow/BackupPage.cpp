@@ -1,5 +1,6 @@
 #include "ui/mainwindow/BackupPage.h"
 
+#include "ui/mainwindow/RunTextLabel.h"
 #include "ui/mainwindow/StatusLine.h"
 #include "ui/mainwindow/TrafficLight.h"
 
@@ -33,6 +34,8 @@ BackupPage::BackupPage(QWidget* parent) : QWidget(parent)
     m_light->setObjectName(QStringLiteral("TrafficLight"));
 
     m_status = new StatusLine(QStringLiteral("StaticText1"), this);
+    m_detail = new RunTextLabel(RunTextLabel::Role::ProgressDetail, QStringLiteral("ProgressDetail1"), this);
+    m_summary = new RunTextLabel(RunTextLabel::Role::Summary, QStringLiteral("RunSummary1"), this);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
@@ -94,8 +97,10 @@ BackupPage::BackupPage(QWidget* parent) : QWidget(parent)
     layout->addLayout(top);
     layout->addSpacing(12);
     layout->addWidget(m_status);
+    layout->addWidget(m_detail);
     layout->addWidget(m_progress);
     layout->addLayout(transferRow);
+    layout->addWidget(m_summary);
     layout->addSpacing(8);
     layout->addWidget(m_warning);
     layout->addStretch(1);

@@ -9,6 +9,7 @@ class QPushButton;
 
 namespace ombrix::ui {
 
+class RunTextLabel;
 class StatusLine;
 class TrafficLight;
 
@@ -32,6 +33,10 @@ class BackupPage : public QWidget
     QLabel* percentLabel() const { return m_percent; }       // Label3
     QComboBox* attachList() const { return m_attachList; }   // ComboBox1
     QPushButton* attachButton() const { return m_attach; }   // Button11
+    // The line under the status: how far the run has come.
+    RunTextLabel* progressDetail() const { return m_detail; }
+    // What the last run did, under the progress bar.
+    RunTextLabel* summaryLabel() const { return m_summary; }
     // The destination warning "Cílové zařízení má starší filesystém než zdrojové zařízení" (icon
     // Image1, label Label15); hidden until check_filesystems shows it.
     QWidget* fileSystemWarning() const { return m_warning; }
@@ -47,6 +52,8 @@ class BackupPage : public QWidget
     QPushButton* m_start;
     QPushButton* m_skip;
     StatusLine* m_status;
+    RunTextLabel* m_detail;
+    RunTextLabel* m_summary;
     TrafficLight* m_light;
     QProgressBar* m_progress;
     QLabel* m_transfer;

@@ -178,6 +178,13 @@ DestinationPage::DestinationPage(QWidget* parent) : QWidget(parent)
 
     connect(m_browse, &QPushButton::clicked, this, &DestinationPage::browseFolder);
     connect(m_applyDir, &QPushButton::clicked, this, &DestinationPage::applyFolder);
+    // A typed folder is not stored until it is applied; the button says so, and Enter applies.
+    connect(m_folder, &QLineEdit::textEdited, this,
+            [this](const QString& text) { markFolderPending(text != m_appliedFolder); });
+    connect(m_folder, &QLineEdit::returnPressed, this, [this] {
+        if (m_applyDir->isEnabled())
+            applyFolder();
+    });
     connect(m_applyFtp, &QPushButton::clicked, this, &DestinationPage::applyFtp);
     connect(m_applySkyvra, &QPushButton::clicked, this, &DestinationPage::applySkyvra);
 }
@@ -209,6 +216,8 @@ void DestinationPage::loadSettings(const IniStore& store)
     const QString destination =
         store.readString(ConfigKeys::BACKUP_DESTINATION, QString(ConfigKeys::DESTINATION_DIR));
     m_folder->setText(store.readString(ConfigKeys::BACKUP_DIR, QString(ConfigKeys::BACKUP_DIR_NOT_SET)));
+    m_appliedFolder = m_folder->text();
+    markFolderPending(false);
     m_ftpHost->setText(store.readString(ConfigKeys::BACKUP_FTP_HOST, QString()));
     m_ftpUser->setText(store.readString(ConfigKeys::BACKUP_FTP_USER, QString()));
     m_ftpPassword->setText(
@@ -275,6 +284,8 @@ void DestinationPage::browseFolder()
     m_folder->setText(folder);
     if (m_store)
         m_store->writeString(ConfigKeys::BACKUP_DIR, folder);
+    m_appliedFolder = folder;
+    markFolderPending(false);
     Q_EMIT readinessRequested();
 }
 
@@ -283,6 +294,8 @@ void DestinationPage::applyFolder()
     const QString folder = m_folder->text();
     if (m_store)
         m_store->writeString(ConfigKeys::BACKUP_DIR, folder);
+    m_appliedFolder = folder;
+    markFolderPending(false);
     const bool exists = !folder.trimmed().isEmpty() && storage::DirectoryExists2(storage::AppendUNC(folder));
     Q_EMIT readinessRequested();
     if (!exists) {
@@ -292,6 +305,15 @@ void DestinationPage::applyFolder()
     // The confirmation is the one message of the page that is never translated.
     tell(QStringLiteral("OK"));
     Q_EMIT restoreListStale();
+}
+
+void DestinationPage::markFolderPending(bool pending)
+{
+    m_folderPending = pending;
+    QFont font = m_applyDir->font();
+    font.setBold(pending);
+    m_applyDir->setFont(font);
+    m_applyDir->setDefault(pending);
 }
 
 void DestinationPage::applyFtp()

@@ -54,6 +54,10 @@ class DestinationPage : public QWidget
 
     // "DIR", "FTP" or "SKYVRA" as the radio buttons choose now.
     QString chosenDestination() const;
+    // Edit1 holds a folder that was typed but not yet applied: "Použij" (Button16) stands out
+    // (bold, the default button) until the folder is applied, browsed for or loaded. Enter in
+    // Edit1 applies it as the button does.
+    bool folderPending() const { return m_folderPending; }
     // Label37, the network-disk account information ("..." until known).
     void setAccountInfo(const QString& text);
 
@@ -108,6 +112,8 @@ class DestinationPage : public QWidget
     void applyFolder();  // Button16
     void applyFtp();     // Button4
     void applySkyvra();  // Button14
+    // The folder in Edit1 is the one stored (or not): marks Button16 accordingly.
+    void markFolderPending(bool pending);
     // Shows a message as given: the callers translate theirs at the call (tr_), where the
     // language check finds the Czech text.
     void tell(const QString& shownText);
@@ -117,6 +123,9 @@ class DestinationPage : public QWidget
     Host* m_host = nullptr;
     std::function<QString(const QString&)> m_getLang;
     bool m_loading = false;
+    bool m_folderPending = false;
+    // The folder last loaded, applied or browsed for; Edit1 differing from it is pending.
+    QString m_appliedFolder;
 
     QGroupBox* m_paidBox;
     QRadioButton* m_radioSkyvra;

@@ -1,5 +1,6 @@
 #include "ui/mainwindow/MergePage.h"
 
+#include "ui/mainwindow/RunTextLabel.h"
 #include "ui/mainwindow/StatusLine.h"
 
 #include <QGridLayout>
@@ -55,6 +56,8 @@ MergePage::MergePage(QWidget* parent) : QWidget(parent)
     big.setBold(true);
     m_run->setFont(big);
     m_status = new StatusLine(QStringLiteral("StaticText3"), this);
+    m_detail = new RunTextLabel(RunTextLabel::Role::ProgressDetail, QStringLiteral("ProgressDetail3"), this);
+    m_summary = new RunTextLabel(RunTextLabel::Role::Summary, QStringLiteral("RunSummary3"), this);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar3"));
     m_progress->setRange(0, 1);
@@ -80,7 +83,9 @@ MergePage::MergePage(QWidget* parent) : QWidget(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid, 1);
     layout->addWidget(m_status);
+    layout->addWidget(m_detail);
     layout->addWidget(m_progress);
+    layout->addWidget(m_summary);
 }
 
 } // namespace ombrix::ui

@@ -8,6 +8,7 @@ class QPushButton;
 
 namespace ombrix::ui {
 
+class RunTextLabel;
 class StatusLine;
 
 // Page 5 "Sloučení archivů": the destination's sets (ListBox4, several entries selectable), the
@@ -25,11 +26,17 @@ class MergePage : public QWidget
     StatusLine* statusLine() const { return m_status; }      // StaticText3
     QProgressBar* progressBar() const { return m_progress; } // ProgressBar3
     QPushButton* runButton() const { return m_run; }         // BitBtn4
+    // The line under the status: how far the merge has come.
+    RunTextLabel* progressDetail() const { return m_detail; }
+    // What the last merge did, under the progress bar.
+    RunTextLabel* summaryLabel() const { return m_summary; }
 
   private:
     QListWidget* m_list;
     QPushButton* m_size;
     StatusLine* m_status;
+    RunTextLabel* m_detail;
+    RunTextLabel* m_summary;
     QProgressBar* m_progress;
     QPushButton* m_run;
 };

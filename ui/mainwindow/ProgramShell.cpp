@@ -10,6 +10,7 @@
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/RunController.h"
 #include "ui/mainwindow/TrayIcon.h"
+#include "ui/mainwindow/TrayMessage.h"
 #include "ui/mainwindow/WindowHost.h"
 
 #include <cstdio>
@@ -71,6 +72,10 @@ bool ProgramShell::start()
                 connect(m_tray, &TrayIcon::showRequested, m_controller, &RunController::Show1Click);
                 connect(m_tray, &TrayIcon::exitRequested, m_controller, &RunController::Exit1Click);
                 m_tray->show();
+                m_controller->setTrayNotifier([this](const TrayMessage& message) {
+                    if (m_tray)
+                        m_tray->showMessage(message);
+                });
             }
             m_signals = new platform::UnixSignals(this);
             if (m_signals->install()) {

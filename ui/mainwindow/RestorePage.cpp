@@ -1,5 +1,6 @@
 #include "ui/mainwindow/RestorePage.h"
 
+#include "ui/mainwindow/RunTextLabel.h"
 #include "ui/mainwindow/StatusLine.h"
 
 #include <QButtonGroup>
@@ -132,6 +133,8 @@ RestorePage::RestorePage(QWidget* parent) : QWidget(parent)
     m_run->setFont(big);
     m_run->setEnabled(false);
     m_status = new StatusLine(QStringLiteral("StaticText2"), this);
+    m_detail = new RunTextLabel(RunTextLabel::Role::ProgressDetail, QStringLiteral("ProgressDetail2"), this);
+    m_summary = new RunTextLabel(RunTextLabel::Role::Summary, QStringLiteral("RunSummary2"), this);
     m_progress = makeProgress(this, "ProgressBar2");
 
     auto* top = new QHBoxLayout;
@@ -142,7 +145,9 @@ RestorePage::RestorePage(QWidget* parent) : QWidget(parent)
     layout->addLayout(top, 1);
     layout->addWidget(m_run, 0, Qt::AlignLeft);
     layout->addWidget(m_status);
+    layout->addWidget(m_detail);
     layout->addWidget(m_progress);
+    layout->addWidget(m_summary);
 }
 
 void RestorePage::setFolderEnabled(bool enabled)

@@ -12,6 +12,7 @@ class QRadioButton;
 
 namespace ombrix::ui {
 
+class RunTextLabel;
 class StatusLine;
 
 // Page 4 "Obnova": the archive browser and the restore. The set list with its refresh and test
@@ -28,6 +29,10 @@ class RestorePage : public QWidget
     StatusLine* statusLine() const { return m_status; }      // StaticText2
     QProgressBar* progressBar() const { return m_progress; } // ProgressBar2
     QPushButton* runButton() const { return m_run; }         // BitBtn2
+    // The line under the status: how far the restore has come.
+    RunTextLabel* progressDetail() const { return m_detail; }
+    // What the last restore did, under the progress bar.
+    RunTextLabel* summaryLabel() const { return m_summary; }
 
     QListWidget* setList() const { return m_sets; }               // ListBox2
     QPushButton* refreshButton() const { return m_refresh; }      // Button8
@@ -49,6 +54,8 @@ class RestorePage : public QWidget
 
   private:
     StatusLine* m_status;
+    RunTextLabel* m_detail;
+    RunTextLabel* m_summary;
     QProgressBar* m_progress;
     QPushButton* m_run;
     QListWidget* m_sets;

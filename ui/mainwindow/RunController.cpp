@@ -27,8 +27,9 @@ namespace ombrix::ui {
 RunController::RunController(app::RunMode mode, MainWindow* window, WindowHost* host, RunState* runState,
                              const QString& configPath, QObject* parent)
     : QObject(parent), m_mode(mode), m_window(window), m_host(host), m_runState(runState),
-      m_configPath(configPath)
+      m_configPath(configPath), m_terminalProgress([this] { return isUnattended(); })
 {
+    m_host->setProgressEcho([this](Page, const QString& text) { m_terminalProgress.offer(text); });
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setSingleShot(true);
@@ -115,6 +116,10 @@ void RunController::xExit(int exitCode)
         std::fflush(stdout);
     }
     m_endingWith = exitCode;
+    // Where a tray exists, the person at the desktop learns how the run ended, with the whole
+    // status text rather than the shortened line.
+    if (m_trayNotifier)
+        m_trayNotifier(TrayMessage::forRunEnd(m_host->lastSummary(page), status->fullText()));
     sleepX(*m_host, m_exitDelay);
     endProcess(exitCode);
 }

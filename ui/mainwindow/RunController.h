@@ -2,6 +2,8 @@
 
 #include "core/app/RunMode.h"
 #include "core/host/RunState.h"
+#include "ui/mainwindow/TerminalProgress.h"
+#include "ui/mainwindow/TrayMessage.h"
 
 #include <functional>
 #include <optional>
@@ -16,8 +18,9 @@ class MainWindow;
 class WindowHost;
 
 // What depends on how the program was started: the auto-start timer Timer1 of an unattended
-// run, the end of such a run (xExit), the tray menu's "Show" and "Exit", and closing the window
-// of a scheduled run (only hides it).
+// run, the end of such a run (xExit), the tray menu's "Show" and "Exit", closing the window of a
+// scheduled run (only hides it), the progress an unattended run prints on a terminal, and the
+// tray message at the end of a scheduled run.
 class RunController : public QObject
 {
     Q_OBJECT
@@ -37,9 +40,9 @@ class RunController : public QObject
     void Timer1Timer();
 
     // The end of an unattended run: stop flag, pages unlocked, the whole last status of the page
-    // the run worked on printed on standard output, ten seconds of responsive waiting (the last
-    // status stays readable), then the process ends with exitCode (app::ExitCode). Does nothing
-    // in an interactive run.
+    // the run worked on printed on standard output, the tray message (where a tray exists), ten
+    // seconds of responsive waiting (the last status stays readable), then the process ends with
+    // exitCode (app::ExitCode). Does nothing in an interactive run.
     void xExit(int exitCode);
     // The same with the exit code the outcome source gives (Completed when none is set).
     void xExit();
@@ -60,6 +63,15 @@ class RunController : public QObject
     void setExitDelay(int milliseconds) { m_exitDelay = milliseconds; }
     // Called right before the process ends (the tray icon is removed there).
     void setBeforeEnd(std::function<void()> beforeEnd) { m_beforeEnd = std::move(beforeEnd); }
+    // Where the word at the end of the run goes: the tray icon of a scheduled run; unset where
+    // no tray exists. Tests record it here.
+    void setTrayNotifier(std::function<void(const TrayMessage&)> notifier)
+    {
+        m_trayNotifier = std::move(notifier);
+    }
+    // The progress details the window's host receives are offered here; an unattended run prints
+    // them on a terminal every few seconds.
+    TerminalProgress& terminalProgress() { return m_terminalProgress; }
 
     // Ends the process through the terminator (after removing the tray icon).
     void endProcess(int code);
@@ -86,6 +98,8 @@ class RunController : public QObject
     std::function<void()> m_beforeEnd;
     std::function<int()> m_outcome;
     std::optional<int> m_endingWith;
+    std::function<void(const TrayMessage&)> m_trayNotifier;
+    TerminalProgress m_terminalProgress;
 };
 
 } // namespace ombrix::ui

@@ -6,6 +6,7 @@
 #include "core/config/Scrambling.h"
 #include "core/host/Host.h"
 #include "ui/dialogs/FileDialogs.h"
+#include "ui/mainwindow/ScheduleGroup.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -150,6 +151,10 @@ SettingsPage::SettingsPage(QWidget* parent) : QWidget(parent)
         "Přeskakovat neplatné záznamy na záložce: co zálohovat. Neplatné záznamy pouze logovat.", row++);
     m_autoUpdate = addBox(grid, "CheckBox16", "Povolit automatické aktualizace programu z internetu", row++);
     m_powerOff = addBox(grid, "CheckBox17", "Po dokončení zálohování vypnout počítač", row++);
+
+    grid->setRowMinimumHeight(row++, 8);
+    m_schedule = new ScheduleGroup(content);
+    grid->addWidget(m_schedule, row++, 0, 1, 3);
     grid->setRowStretch(row, 1);
 
     auto* scroll = new QScrollArea(this);
@@ -325,6 +330,7 @@ void SettingsPage::loadSettings(const IniStore& store)
     m_autoUpdate->setChecked(store.readBool(ConfigKeys::AUTOUPDATE, false));
     m_delayedWritesShown = store.readInt(ConfigKeys::ARCHIVLIST_BUFFER, 0) > 0;
     m_delayedWrites->setChecked(m_delayedWritesShown);
+    m_schedule->loadSchedule(store);
     m_loading = false;
     Q_EMIT archivePasswordChanged(m_archivePassword);
 }

@@ -19,6 +19,8 @@ class IniStore;
 
 namespace ombrix::ui {
 
+class ScheduleGroup;
+
 // Page 6 "Nastavení": the user options. Each control is the live setting: the operations that
 // use an option read the control, the control's action writes its key at once, and the readiness
 // pass loads every key back (loadSettings). Nothing is saved when the program closes.
@@ -73,6 +75,8 @@ class SettingsPage : public QWidget
     QCheckBox* skipInvalidBox() const { return m_skipInvalid; }              // CheckBox15
     QCheckBox* autoUpdateBox() const { return m_autoUpdate; }                // CheckBox16
     QCheckBox* powerOffBox() const { return m_powerOff; }                    // CheckBox17
+    // The backup schedule (GroupBoxSchedule); applied through its applyRequested signal.
+    ScheduleGroup* scheduleGroup() const { return m_schedule; }
 
   Q_SIGNALS:
     // CheckBox10 was switched: on, the restore and merge set lists are drawn by the program with
@@ -131,6 +135,7 @@ class SettingsPage : public QWidget
     QCheckBox* m_skipInvalid;
     QCheckBox* m_autoUpdate;
     QCheckBox* m_powerOff;
+    ScheduleGroup* m_schedule;
 };
 
 } // namespace ombrix::ui

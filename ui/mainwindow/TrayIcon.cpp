@@ -1,5 +1,7 @@
 #include "ui/mainwindow/TrayIcon.h"
 
+#include "ui/mainwindow/TrayMessage.h"
+
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
@@ -76,6 +78,22 @@ void TrayIcon::hide()
 bool TrayIcon::isVisible() const
 {
     return m_icon->isVisible();
+}
+
+void TrayIcon::showMessage(const TrayMessage& message, int milliseconds)
+{
+    QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::Information;
+    switch (message.icon) {
+    case TrayMessage::Icon::Information:
+        break;
+    case TrayMessage::Icon::Warning:
+        icon = QSystemTrayIcon::Warning;
+        break;
+    case TrayMessage::Icon::Critical:
+        icon = QSystemTrayIcon::Critical;
+        break;
+    }
+    m_icon->showMessage(message.title, message.text, icon, milliseconds);
 }
 
 } // namespace ombrix::ui

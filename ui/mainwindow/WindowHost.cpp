@@ -1,9 +1,11 @@
 #include "ui/mainwindow/WindowHost.h"
 
+#include "core/log/Status.h"
 #include "ui/mainwindow/BackupPage.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/MergePage.h"
 #include "ui/mainwindow/RestorePage.h"
+#include "ui/mainwindow/RunTextLabel.h"
 #include "ui/mainwindow/StatusLine.h"
 #include "ui/mainwindow/TrafficLight.h"
 
@@ -26,7 +28,7 @@ bool WindowHost::personPresent() const
     return !m_personPresent || m_personPresent();
 }
 
-QLabel* WindowHost::statusLine(Page page) const
+StatusLine* WindowHost::statusLine(Page page) const
 {
     switch (page) {
     case Page::Backup:
@@ -52,24 +54,81 @@ QProgressBar* WindowHost::progressBar(Page page) const
     return nullptr;
 }
 
-void WindowHost::showStatus(Page page, const QString& shownText)
+RunTextLabel* WindowHost::progressDetail(Page page) const
 {
-    statusLine(page)->setText(shownText);
+    switch (page) {
+    case Page::Backup:
+        return m_window->backupPage()->progressDetail();
+    case Page::Restore:
+        return m_window->restorePage()->progressDetail();
+    case Page::Merge:
+        return m_window->mergePage()->progressDetail();
+    }
+    return nullptr;
 }
 
-void WindowHost::noteFullStatus(Page page, const QString& fullText)
+RunTextLabel* WindowHost::summaryLabel(Page page) const
 {
-    m_fullStatus[static_cast<int>(page)] = fullText;
+    switch (page) {
+    case Page::Backup:
+        return m_window->backupPage()->summaryLabel();
+    case Page::Restore:
+        return m_window->restorePage()->summaryLabel();
+    case Page::Merge:
+        return m_window->mergePage()->summaryLabel();
+    }
+    return nullptr;
+}
+
+void WindowHost::showStatus(Page page, const QString& shownText)
+{
+    // The announced whole text belongs to this status only if the rule turns it into this text.
+    QString& pending = m_pendingFullText[pageIndex(page)];
+    const QString fullText =
+        !pending.isEmpty() && statusText(page, pending) == shownText ? pending : QString();
+    pending.clear();
+    statusLine(page)->showStatus(shownText, fullText);
 }
 
 QString WindowHost::fullStatus(Page page) const
 {
-    return m_fullStatus[static_cast<int>(page)];
+    return m_fullStatus[pageIndex(page)];
 }
 
 void WindowHost::setStatusHint(Page page, const QString& hint)
 {
-    statusLine(page)->setToolTip(hint);
+    statusLine(page)->setHint(hint);
+}
+
+void WindowHost::setStatusFullText(Page page, const QString& fullText)
+{
+    m_pendingFullText[pageIndex(page)] = fullText;
+    m_fullStatus[pageIndex(page)] = fullText;
+}
+
+void WindowHost::setProgressDetail(Page page, const QString& text)
+{
+    progressDetail(page)->showText(text);
+    if (m_progressEcho)
+        m_progressEcho(page, text);
+}
+
+void WindowHost::showRunSummary(Page page, const RunSummary& summary)
+{
+    m_summaries[pageIndex(page)] = summary;
+    summaryLabel(page)->showText(summary.line());
+}
+
+void WindowHost::clearRunSummary(Page page)
+{
+    m_summaries[pageIndex(page)].reset();
+    summaryLabel(page)->showText(QString());
+}
+
+const RunSummary* WindowHost::lastSummary(Page page) const
+{
+    const std::optional<RunSummary>& summary = m_summaries[pageIndex(page)];
+    return summary ? &*summary : nullptr;
 }
 
 void WindowHost::setTrafficLight(int stav)

@@ -1,13 +1,17 @@
 #include "ui/wiring/ProgramAssembly.h"
 
+#include "platform/ProgramFolder.h"
 #include "ui/lang/LanguageHooks.h"
 #include "ui/mainwindow/EngineHooks.h"
+#include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/ProgramShell.h"
 #include "ui/mainwindow/RunController.h"
+#include "ui/mainwindow/SettingsPage.h"
 #include "ui/wiring/BackupWiring.h"
 #include "ui/wiring/MergeWiring.h"
 #include "ui/wiring/NotifyWiring.h"
 #include "ui/wiring/RestoreWiring.h"
+#include "ui/wiring/ScheduleWiring.h"
 #include "ui/wiring/WindowBackupControls.h"
 
 #include <QTimer>
@@ -47,6 +51,8 @@ ProgramAssembly::ProgramAssembly(app::RunMode mode)
     m_restore = std::make_unique<RestoreWiring>(*m_shell, *m_backup);
     m_merge = std::make_unique<MergeWiring>(*m_shell, *m_backup);
     m_notify = std::make_unique<NotifyWiring>(*m_shell);
+    m_schedule = std::make_unique<ScheduleWiring>(m_shell->window()->settingsPage()->scheduleGroup(),
+                                                  platform::programFile(QStringLiteral("config.ini")));
 
     WindowBackupControls::RunHooks runHooks;
     runHooks.resumeRestoreAtStart = [this] { m_restore->resumeRestoreAtStart(); };
@@ -68,6 +74,7 @@ ProgramAssembly::ProgramAssembly(app::RunMode mode)
 ProgramAssembly::~ProgramAssembly()
 {
     // The wiring refers to the window; it goes first.
+    m_schedule.reset();
     m_notify.reset();
     m_merge.reset();
     m_restore.reset();

@@ -11,6 +11,7 @@ class MergeWiring;
 class NotifyWiring;
 class ProgramShell;
 class RestoreWiring;
+class ScheduleWiring;
 
 // The whole ombrix program put together: the shell (window, host, run modes), the languages and
 // the backup, restore and merge engines wired into it. main() and the tests build the program the same way.
@@ -33,6 +34,7 @@ class ProgramAssembly
     RestoreWiring& restore() { return *m_restore; }
     MergeWiring& merge() { return *m_merge; }
     NotifyWiring& notify() { return *m_notify; }
+    ScheduleWiring& schedule() { return *m_schedule; }
 
   private:
     std::unique_ptr<ProgramShell> m_shell;
@@ -40,6 +42,7 @@ class ProgramAssembly
     std::unique_ptr<RestoreWiring> m_restore;
     std::unique_ptr<MergeWiring> m_merge;
     std::unique_ptr<NotifyWiring> m_notify;
+    std::unique_ptr<ScheduleWiring> m_schedule;
 };
 
 } // namespace ombrix::ui
