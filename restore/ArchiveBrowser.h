@@ -72,10 +72,10 @@ class ArchiveBrowser
     // How choosing a set went.
     enum class Choice
     {
-        Ready,          // the set is prepared for a restore
-        Failed,         // the set cannot be used (its reason is on the status line)
-        Reconnected,    // a step failed on a connection that had to be opened again
-        ConnectionLost  // a step failed and the connection could not be opened again
+        Ready,         // the set is prepared for a restore
+        Failed,        // the set cannot be used (its reason is on the status line)
+        Reconnected,   // a step failed on a connection that had to be opened again
+        ConnectionLost // a step failed and the connection could not be opened again
     };
     // How a remote destination stands after a failed step (a folder destination always answers).
     enum class Connection
