@@ -71,7 +71,8 @@ MergeRun::MergeRun(Host& host, MergeControls& controls, IniStore& config, RunLog
 
 QString MergeRun::asideCatalog(const QString& set)
 {
-    return catalogArchive(set) + asideSuffix;
+    const QString stored = catalogArchive(set);
+    return stored.isEmpty() ? QString() : stored + asideSuffix;
 }
 
 void MergeRun::runMerge()
@@ -227,7 +228,7 @@ bool MergeRun::setCatalogAside(const QString& set)
 {
     const QString stored = catalogArchive(set);
     const QString aside = asideCatalog(set);
-    if (stored.isEmpty())
+    if (stored.isEmpty() || aside.isEmpty())
         return false;
     // A store cut off in this run left the whole catalog aside already; what is in place now is
     // at most a part of the new one, which the upload replaces.
@@ -247,7 +248,7 @@ void MergeRun::putCatalogBack(const QString& set)
     const QString stored = catalogArchive(set);
     const QString aside = asideCatalog(set);
     // Without a connection the copy stays aside; the next run puts it back.
-    if (!m_destination.fileExists(aside))
+    if (aside.isEmpty() || !m_destination.fileExists(aside))
         return;
     if (m_destination.deleteFile(stored))
         m_destination.renameEntry(aside, stored);
