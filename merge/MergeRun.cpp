@@ -6,6 +6,7 @@
 #include "archive/ArchiveState.h"
 #include "archive/Extractor.h"
 #include "archive/ScratchLeftovers.h"
+#include "archive/SetLocation.h"
 #include "core/catalog/CatalogFile.h"
 #include "core/catalog/CatalogLine.h"
 #include "core/catalog/SetLayout.h"
@@ -19,13 +20,8 @@
 #include "merge/MergeControls.h"
 #include "platform/ProgramFolder.h"
 #include "storage/Destination.h"
-#include "storage/local/LocalPaths.h"
-#include "storage/local/LocalTree.h"
 
-#include <filesystem>
 #include <QFile>
-#include <QFileInfo>
-#include <system_error>
 
 namespace ombrix {
 
@@ -38,6 +34,10 @@ constexpr qsizetype timeStampLength = 19;
 const QString notMovedLog = QStringLiteral("not merged, kept in its set: ");
 // Log line of a set whose catalog could not be read or stored back; the merge stays unfinished.
 const QString catalogFailedLog = QStringLiteral("merge halted, catalog not corrected in: ");
+// Log line of a merge ended because the destination's connection was lost.
+const QString connectionLostLog = QStringLiteral("merge interrupted, the destination's connection was lost");
+// What a stored catalog is called while a new one is uploaded over it.
+const QString asideSuffix = QStringLiteral(".previous");
 
 QString text(const char* czechText)
 {
@@ -54,12 +54,10 @@ QString localCatalog()
     return platform::programFile(SetLayout::catalogFile.toString());
 }
 
-bool renameFile(const QString& source, const QString& target)
+// The catalog archive of a set, relative to the destination root.
+QString catalogArchive(const QString& set)
 {
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(QFile::encodeName(source).toStdString()),
-                            std::filesystem::path(QFile::encodeName(target).toStdString()), error);
-    return !error;
+    return SetLocation::of(set, SetLayout::catalogFile.toString()).archivePath();
 }
 
 } // namespace
@@ -69,6 +67,12 @@ MergeRun::MergeRun(Host& host, MergeControls& controls, IniStore& config, RunLog
     : m_host(host), m_controls(controls), m_config(config), m_runLog(runLog), m_runState(runState),
       m_archiveState(archiveState), m_destination(destination), m_runner(runState, host)
 {
+}
+
+QString MergeRun::asideCatalog(const QString& set)
+{
+    const QString stored = catalogArchive(set);
+    return stored.isEmpty() ? QString() : stored + asideSuffix;
 }
 
 void MergeRun::runMerge()
@@ -93,6 +97,46 @@ void MergeRun::resumeMergeAtStart()
     m_controls.setMergeCaption(QStringLiteral("pokračovat"));
 }
 
+bool MergeRun::remote() const
+{
+    return m_destination.kind() != DestinationKind::Dir;
+}
+
+bool MergeRun::connectionGone(bool* reconnected)
+{
+    if (reconnected)
+        *reconnected = false;
+    if (m_connectionLost)
+        return true;
+    if (!remote() || m_destination.keepAlive())
+        return false; // the destination answers: its "no" stands
+    m_destination.reconnect();
+    if (m_destination.keepAlive()) {
+        // Whatever was remembered came from the connection that broke.
+        m_destination.clearCaches();
+        if (reconnected)
+            *reconnected = true;
+        return false;
+    }
+    m_connectionLost = true;
+    return true;
+}
+
+bool MergeRun::answers(const std::function<bool()>& question)
+{
+    if (question())
+        return true;
+    bool reconnected = false;
+    if (connectionGone(&reconnected) || !reconnected)
+        return false;
+    if (question())
+        return true;
+    // Once reopened, a connection that breaks again ends the merge.
+    if (!m_destination.keepAlive())
+        m_connectionLost = true;
+    return false;
+}
+
 void MergeRun::refuse()
 {
     m_refused = true;
@@ -104,13 +148,9 @@ void MergeRun::refuse()
     m_controls.xExit();
 }
 
-bool MergeRun::checkSets(const QStringList& entries, int first, int target)
+bool MergeRun::checkSets(const QStringList& entries, int first, int target, ArchiveSetChecks& checks)
 {
     info3(m_host, text("probíhá kontrola archivů"));
-    ArchiveSettings settings;
-    settings.passwordEnabled = m_controls.passwordEnabled();
-    settings.archivePassword = m_controls.archivePassword();
-    ArchiveSetChecks checks(m_destination, m_runner, m_host, m_archiveState, settings);
     const QStringList sideFiles{SetLayout::catalogFile.toString(), SetLayout::configFile.toString(),
                                 SetLayout::logFile.toString(), SetLayout::sourcesFile.toString()};
     for (int q = first; q < entries.size(); ++q) {
@@ -120,11 +160,14 @@ bool MergeRun::checkSets(const QStringList& entries, int first, int target)
         const QString set = fullName(entries.at(q));
         bool complete = true;
         for (const QString& side : sideFiles) {
-            if (!checks.testarchiv(set, side, QStringLiteral("0"))) {
+            if (!answers([&] { return checks.testarchiv(set, side, QStringLiteral("0")); })) {
                 complete = false;
                 break;
             }
         }
+        // A side archive that could not be asked about is no missing one.
+        if (m_connectionLost)
+            return false;
         if (!complete) {
             m_controls.setMergeEntry(q, entries.at(q).left(timeStampLength) + QStringLiteral("    fail"));
             if (q >= target) {
@@ -133,12 +176,37 @@ bool MergeRun::checkSets(const QStringList& entries, int first, int target)
                 return false;
             }
         }
-        if (q >= target && !checks.lze_odemknout(set)) {
+        if (q >= target && !answers([&] { return checks.lze_odemknout(set); })) {
+            if (m_connectionLost)
+                return false;
             info3(m_host, text("Přerušeno, neznámé heslo:") + QLatin1Char(' ') + set);
             return false;
         }
     }
     return true;
+}
+
+bool MergeRun::recoverAsideCatalogs(const QStringList& entries, int first, ArchiveSetChecks& checks)
+{
+    if (!remote())
+        return true; // a local catalog is replaced by a rename, never in place
+    for (int q = first; q < entries.size(); ++q) {
+        const QString set = fullName(entries.at(q));
+        const QString aside = asideCatalog(set);
+        // The set folder's listing answers this and the checks of its side archives after it.
+        if (aside.isEmpty() || !m_destination.fileExists(aside))
+            continue;
+        const QString stored = catalogArchive(set);
+        // Both whole: the newer one stays. The one in place may be the part of an upload that
+        // was cut off: then the copy aside is the set's catalog.
+        if (m_destination.fileExists(stored) && checks.lze_odemknout(set)) {
+            m_destination.deleteFile(aside);
+        } else if (m_destination.deleteFile(stored)) {
+            m_destination.renameEntry(aside, stored);
+        }
+    }
+    // One question settles whether the connection behind all those answers still works.
+    return !connectionGone();
 }
 
 bool MergeRun::loadCatalog(const QString& set, QStringList& lines)
@@ -156,37 +224,84 @@ bool MergeRun::loadCatalog(const QString& set, QStringList& lines)
     return read.ok;
 }
 
+bool MergeRun::setCatalogAside(const QString& set)
+{
+    const QString stored = catalogArchive(set);
+    const QString aside = asideCatalog(set);
+    if (stored.isEmpty() || aside.isEmpty())
+        return false;
+    // A store cut off in this run left the whole catalog aside already; what is in place now is
+    // at most a part of the new one, which the upload replaces.
+    if (answers([&] { return m_destination.fileExists(aside); }))
+        return true;
+    if (m_connectionLost)
+        return false;
+    if (!answers([&] { return m_destination.fileExists(stored); }))
+        return !m_connectionLost; // nothing in place to keep
+    // A rename whose answer was lost may have happened all the same.
+    return answers(
+        [&] { return m_destination.renameEntry(stored, aside) || m_destination.fileExists(aside); });
+}
+
+void MergeRun::putCatalogBack(const QString& set)
+{
+    const QString stored = catalogArchive(set);
+    const QString aside = asideCatalog(set);
+    // Without a connection the copy stays aside; the next run puts it back.
+    if (aside.isEmpty() || !m_destination.fileExists(aside))
+        return;
+    if (m_destination.deleteFile(stored))
+        m_destination.renameEntry(aside, stored);
+}
+
 bool MergeRun::storeCatalog(const QString& set, const QStringList& lines)
 {
     if (!CatalogFile::write(localCatalog(), lines))
         return false;
+    if (remote() && !setCatalogAside(set))
+        return false; // the local copy stays for the next attempt
     ArchiveSettings settings;
     settings.targetArchiveName = set;
     settings.passwordEnabled = m_controls.passwordEnabled();
     settings.archivePassword = m_controls.archivePassword();
     Archiver archiver(m_destination, m_runner, m_host, &m_runLog, settings);
-    if (!archiver.archivovat(SetLayout::catalogFile.toString(), QStringLiteral("0")))
+    if (!archiver.archivovat(SetLayout::catalogFile.toString(), QStringLiteral("0"))) {
+        if (remote())
+            putCatalogBack(set);
         return false; // the local copy stays for the next attempt
+    }
     QFile::remove(localCatalog());
-    return true;
+    // The copy aside has done its work; while it is there the set's catalog is not settled, so
+    // the merged sets must not go yet.
+    return !remote() || answers([&] { return m_destination.deleteFile(asideCatalog(set)); });
 }
 
-bool MergeRun::moveIntoTarget(const QString& line, const QString& target)
+MergeRun::Move MergeRun::moveIntoTarget(const QString& line, const QString& target)
 {
     const QString lineSet = catalogField(line, CatalogLine::Set);
     const QString path = catalogField(line, CatalogLine::Path);
     const bool plainCopy = catalogField(line, CatalogLine::PlainCopy) == QLatin1String("1");
-    const QString source =
-        m_destination.localPath(SetLayout::pathInSet(path, plainCopy).prepend(lineSet + QLatin1Char('/')));
-    const QString moved =
-        m_destination.localPath(SetLayout::pathInSet(path, plainCopy).prepend(target + QLatin1Char('/')));
-    if (source.isEmpty() || moved.isEmpty())
-        return false;
-    if (storage::FileExists2(moved) || !storage::FileExists2(source))
-        return true; // already moved by an earlier attempt, or nothing left to keep
-    if (!storage::forceLocalDir(QFileInfo(moved).absolutePath()))
-        return false;
-    return renameFile(source, moved) || renameFile(storage::AppendUNC(source), storage::AppendUNC(moved));
+    const SetLocation from = SetLocation::of(lineSet, path);
+    const SetLocation into = SetLocation::of(target, path);
+    if (!from.valid() || !into.valid())
+        return Move::Kept;
+    const QString source = from.entry(plainCopy);
+    const QString moved = into.entry(plainCopy);
+
+    // Already moved by an earlier attempt. (A "no" that came from a broken connection is caught
+    // by the question about the source below.)
+    if (m_destination.fileExists(moved))
+        return Move::InTarget;
+    if (!answers([&] { return m_destination.fileExists(source); }))
+        return m_connectionLost ? Move::Lost : Move::InTarget; // nothing left to keep
+    if (!answers([&] { return m_destination.makeFolders(into.folder()); }))
+        return m_connectionLost ? Move::Lost : Move::Kept;
+    if (m_destination.renameEntry(source, moved))
+        return Move::InTarget;
+    // A rename whose answer was lost may have happened all the same.
+    if (answers([&] { return m_destination.fileExists(moved); }))
+        return Move::InTarget;
+    return m_connectionLost ? Move::Lost : Move::Kept;
 }
 
 void MergeRun::stopped()
@@ -207,9 +322,38 @@ void MergeRun::halted(const QString& set)
     info3(m_host, text("Přerušeno, neúplný archiv:") + QLatin1Char(' ') + set);
 }
 
+void MergeRun::endConnectionLost()
+{
+    m_runLog.dologu(connectionLostLog);
+    m_showsStop = false;
+    m_mergedSetNames.clear();
+    m_host.setProgress(Page::Merge, 0, 0);
+    if (m_config.readInt(ConfigKeys::SUM_DONE, 1) == 0) {
+        // As after STOP: the range stays chosen and the only way on is to continue.
+        m_controls.selectMergeRange();
+        m_controls.setMergeCaption(QStringLiteral("pokračovat"));
+    } else {
+        // Nothing was changed: the page is as it was before the click.
+        m_controls.setMergeCaption(text("SLOUČIT"));
+        m_controls.enableMergeList(true);
+        m_controls.setPagesEnabled(true, mergePage);
+    }
+    m_controls.setMergeEnabled(true);
+    info3(m_host, text("Slučování přerušeno, spojení ztraceno"));
+}
+
+void MergeRun::haltedOrLost(const QString& set)
+{
+    if (connectionGone())
+        endConnectionLost();
+    else
+        halted(set);
+}
+
 void MergeRun::run()
 {
     m_refused = false;
+    m_connectionLost = false;
     m_destination.clearCaches();
     m_controls.enableMergeList(false);
     m_controls.setMergeEnabled(false);
@@ -224,8 +368,20 @@ void MergeRun::run()
     QStringList mergeSets;
     for (qsizetype k = selected.size() - 1; k >= 0; --k)
         mergeSets << fullName(entries.at(selected.at(k)));
-    if (!checkSets(entries, first, targetPosition)) {
-        refuse();
+
+    ArchiveSettings checkSettings;
+    checkSettings.passwordEnabled = m_controls.passwordEnabled();
+    checkSettings.archivePassword = m_controls.archivePassword();
+    ArchiveSetChecks checks(m_destination, m_runner, m_host, m_archiveState, checkSettings);
+    if (!recoverAsideCatalogs(entries, first, checks)) {
+        endConnectionLost();
+        return;
+    }
+    if (!checkSets(entries, first, targetPosition, checks)) {
+        if (m_connectionLost)
+            endConnectionLost();
+        else
+            refuse();
         return;
     }
 
@@ -241,9 +397,9 @@ void MergeRun::run()
     m_unmoved.clear();
 
     QStringList lines;
-    if (!loadCatalog(target, lines)) {
+    if (!answers([&] { return loadCatalog(target, lines); })) {
         // Without the target's catalog nothing can be moved safely; the merge stays unfinished.
-        halted(target);
+        haltedOrLost(target);
         return;
     }
     // Scratch archives of a catalog store that was cut off are not part of the set.
@@ -252,7 +408,7 @@ void MergeRun::run()
     m_controls.selectMergeRange();
     m_host.pump();
 
-    for (qsizetype i = 0; i < lines.size() && !m_runState.mergeStopRequested; ++i) {
+    for (qsizetype i = 0; i < lines.size() && !m_runState.mergeStopRequested && !m_connectionLost; ++i) {
         if (i % 100 == 0) {
             m_host.setProgress(Page::Merge, int(lines.size()), int(i));
             m_host.pump();
@@ -263,18 +419,29 @@ void MergeRun::run()
             continue;
         if (i % 10 == 0)
             info3(m_host, catalogField(line, CatalogLine::Path));
-        if (moveIntoTarget(line, target)) {
+        switch (moveIntoTarget(line, target)) {
+        case Move::InTarget:
             CatalogLine::replaceSet(line, target);
-        } else {
+            break;
+        case Move::Kept:
             m_keptSets.insert(lineSet);
             m_unmovedKeys.insert(CatalogLine::compareKey(line));
             m_unmoved << catalogField(line, CatalogLine::Path);
             m_runLog.dologu(notMovedLog + catalogField(line, CatalogLine::Path));
+            break;
+        case Move::Lost:
+            break; // the line still names its set; the next run decides it
         }
+    }
+    if (m_connectionLost) {
+        // The stored catalog still names the old sets for the files moved so far; a continued
+        // merge finds them in the target and corrects their lines.
+        endConnectionLost();
+        return;
     }
     if (!storeCatalog(target, lines)) {
         // The merged sets may not go while the stored catalog still names them.
-        halted(target);
+        haltedOrLost(target);
         return;
     }
     if (m_runState.mergeStopRequested) {
@@ -289,9 +456,9 @@ void MergeRun::run()
         m_controls.selectOnly(q);
         const QString later = fullName(entries.at(q));
         QStringList laterLines;
-        if (!loadCatalog(later, laterLines)) {
+        if (!answers([&] { return loadCatalog(later, laterLines); })) {
             // An uncorrected catalog may still name the merged sets: they must stay.
-            halted(later);
+            haltedOrLost(later);
             return;
         }
         ScratchLeftovers::removeScratchLeftovers(m_destination, later, laterLines);
@@ -307,7 +474,7 @@ void MergeRun::run()
                 CatalogLine::replaceSet(line, target);
         }
         if (!storeCatalog(later, laterLines)) {
-            halted(later);
+            haltedOrLost(later);
             return;
         }
     }
@@ -324,12 +491,15 @@ void MergeRun::run()
             continue; // still holds archives the catalogs refer to
         info3(m_host, text("mazání archivu") + QLatin1Char(' ') + set);
         m_host.pump();
-        const QString folder = m_destination.localPath(set);
-        if (!folder.isEmpty())
-            storage::odstran_dir(folder, [this] { m_host.pump(); });
+        // What cannot be removed stays; only a lost connection keeps the merge unfinished, so
+        // the next run removes the rest.
+        answers([&] { return m_destination.removeTree(set, [this] { m_host.pump(); }); });
+        if (m_connectionLost) {
+            endConnectionLost();
+            return;
+        }
     }
 
-    info3(m_host, text("Slučování archivu je ukončeno"));
     m_config.writeInt(ConfigKeys::SUM_DONE, 1);
     m_config.writeString(ConfigKeys::SUM_FROM, QString());
     m_config.writeString(ConfigKeys::SUM_TO, QString());
@@ -340,6 +510,9 @@ void MergeRun::run()
     m_controls.enableMergeList(true);
     m_controls.setPagesEnabled(true, mergePage);
     m_controls.clearRestoreListLoaded();
+    // The list shows the sets as they are now from here on, not only after the pause.
+    m_controls.listMergeSets();
+    info3(m_host, text("Slučování archivu je ukončeno"));
     sleepX(m_host, completionPauseMs * m_pausePercent / 100);
     m_controls.listMergeSets();
 }

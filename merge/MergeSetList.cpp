@@ -13,6 +13,7 @@
 #include "storage/local/LocalTree.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ombrix {
 
@@ -23,6 +24,25 @@ constexpr qsizetype timeStampLength = 19;
 QString text(const char* czechText)
 {
     return getLang(QString::fromUtf8(czechText));
+}
+
+// How a remote destination stands after an answer that may have come from a broken connection.
+enum class Connection
+{
+    Answers,     // it answers: the answer stands
+    Reconnected, // it was opened again: the question is worth asking once more
+    Gone         // it does not answer even after one more opening
+};
+
+Connection connectionAfterNo(Destination& destination)
+{
+    if (destination.kind() == DestinationKind::Dir || destination.keepAlive())
+        return Connection::Answers;
+    destination.reconnect();
+    if (!destination.keepAlive())
+        return Connection::Gone;
+    destination.clearCaches();
+    return Connection::Reconnected;
 }
 
 } // namespace
@@ -56,12 +76,28 @@ MergeSetList::Listing MergeSetList::listMergeSets()
     if (m_measuring || m_controls.sizeCaption() == text("STOP"))
         return Listing::Busy;
     m_controls.setMergeEntries({});
+    // The list shows the sets as they are now: nothing remembered from earlier questions counts.
+    m_destination.clearCaches();
     if (!destinationReachable())
         return Listing::NoDestination;
 
     m_boundaryClickIsFirst = true;
+    QStringList folders = m_destination.listSetFolders();
+    if (folders.isEmpty()) {
+        // A remote listing that failed looks empty too: a lost connection must not pass for a
+        // destination without sets (an unfinished merge would lose its range).
+        switch (connectionAfterNo(m_destination)) {
+        case Connection::Answers:
+            break;
+        case Connection::Reconnected:
+            folders = m_destination.listSetFolders();
+            break;
+        case Connection::Gone:
+            return Listing::NoDestination;
+        }
+    }
     QStringList entries;
-    for (const QString& set : m_destination.listSetFolders()) {
+    for (const QString& set : std::as_const(folders)) {
         if (set.startsWith(SetName::prefix))
             entries << set.mid(SetName::prefix.size());
     }
@@ -86,8 +122,24 @@ MergeSetList::Listing MergeSetList::listMergeSets()
     const QString fromSet = SetName::prefix.toString() + from;
     const QString toSet = SetName::prefix.toString() + to;
     // A range that no merge could have stored (an edited config.ini) selects nothing.
-    if (!SetName::isValid(fromSet) || !SetName::isValid(toSet) || from > to ||
-        !m_destination.folderExists(toSet))
+    if (!SetName::isValid(fromSet) || !SetName::isValid(toSet) || from > to)
+        return Listing::RangeLost;
+    bool targetThere = m_destination.folderExists(toSet);
+    if (!targetThere) {
+        // Only the destination's own answer says the target is gone.
+        switch (connectionAfterNo(m_destination)) {
+        case Connection::Answers:
+            break;
+        case Connection::Reconnected:
+            targetThere = m_destination.folderExists(toSet);
+            break;
+        case Connection::Gone:
+            m_controls.setMergeEntries({});
+            m_controls.setSizeEnabled(false);
+            return Listing::NoDestination;
+        }
+    }
+    if (!targetThere)
         return Listing::RangeLost;
     selectMergeRange();
     enableMergeList(false);
@@ -191,17 +243,21 @@ void MergeSetList::measureSelectedSets()
         m_host.setProgress(Page::Merge, maximum, k);
         m_host.pump();
         const QString& name = names.at(k);
-        quint64 size = 0;
+        double size = 0;
         const QString local = m_destination.localPath(name);
-        if (!local.isEmpty())
-            size = storage::SizeDir(local, true, m_runState, [this] { m_host.pump(); });
-        const QString entry =
-            name.mid(SetName::prefix.size()) + QStringLiteral(" ..... ") + formatSize(double(size));
+        if (!local.isEmpty()) {
+            // After STOP a folder shows what was counted up to then.
+            size = double(storage::SizeDir(local, true, m_runState, [this] { m_host.pump(); }));
+        } else {
+            // On the server the walk shows each folder it lists and gives 0 once STOP was seen.
+            size = m_destination.treeSize(name, [this] { return m_runState.stopRequested; });
+        }
+        const QString entry = name.mid(SetName::prefix.size()) + QStringLiteral(" ..... ") + formatSize(size);
         // Back into its old place: the list is kept in order of its texts.
         entries = m_controls.mergeEntries();
         const auto place = std::lower_bound(entries.begin(), entries.end(), entry);
         m_controls.insertMergeEntry(int(place - entries.begin()), entry);
-        sum += double(size);
+        sum += size;
     }
 
     selectMergeRange();

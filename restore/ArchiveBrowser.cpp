@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <utility>
 
 namespace ombrix {
 
@@ -71,6 +72,25 @@ ArchiveBrowser::RestoreOptions ArchiveBrowser::loadOptions(const IniStore& confi
     return options;
 }
 
+ArchiveBrowser::Connection ArchiveBrowser::connectionAfterNo()
+{
+    if (m_destination.kind() == DestinationKind::Dir || m_destination.keepAlive())
+        return Connection::Answers;
+    m_destination.reconnect();
+    if (!m_destination.keepAlive())
+        return Connection::Gone;
+    // Whatever was remembered came from the connection that broke.
+    m_destination.clearCaches();
+    return Connection::Reconnected;
+}
+
+void ArchiveBrowser::endConnectionLost()
+{
+    storage::odstran_dir(tmpFolder());
+    info2(m_host, text("Obnova přerušena, FTP spojení ??"));
+    m_controls.setSetListEnabled(true);
+}
+
 bool ArchiveBrowser::destinationPresent()
 {
     switch (m_destination.kind()) {
@@ -88,7 +108,27 @@ bool ArchiveBrowser::listArchiveSets()
     m_destination.clearCaches();
     m_archiveState.archiveColorCache.clear();
 
-    if (!destinationPresent()) {
+    bool present = destinationPresent();
+    if (!present && connectionAfterNo() == Connection::Reconnected)
+        present = destinationPresent();
+    QStringList folders;
+    if (present) {
+        folders = m_destination.listSetFolders();
+        // A listing that failed looks empty too; only the destination's own answer counts.
+        if (folders.isEmpty()) {
+            switch (connectionAfterNo()) {
+            case Connection::Answers:
+                break;
+            case Connection::Reconnected:
+                folders = m_destination.listSetFolders();
+                break;
+            case Connection::Gone:
+                present = false;
+                break;
+            }
+        }
+    }
+    if (!present) {
         if (m_destination.kind() != DestinationKind::Dir)
             m_controls.setSetList({});
         m_controls.enableRestoreControls(false);
@@ -98,18 +138,31 @@ bool ArchiveBrowser::listArchiveSets()
     }
     m_controls.enableRestoreControls(true);
 
-    const QStringList folders = m_destination.listSetFolders();
     const bool colored = m_controls.coloredListing();
     ArchiveSettings settings;
     settings.passwordEnabled = m_controls.passwordEnabled();
     settings.archivePassword = m_controls.archivePassword();
     ArchiveSetChecks checks(m_destination, m_runner, m_host, m_archiveState, settings);
     QStringList entries;
-    for (const QString& folder : folders) {
+    for (const QString& folder : std::as_const(folders)) {
         if (!folder.startsWith(setPrefix))
             continue;
-        if (colored)
-            m_archiveState.archiveColorCache.insert(folder, checks.getColorFromArchiv(folder));
+        if (colored) {
+            QString transferError;
+            quint32 color = checks.getColorFromArchiv(folder, &transferError);
+            if (!transferError.isEmpty() && connectionAfterNo() == Connection::Reconnected) {
+                transferError.clear();
+                color = checks.getColorFromArchiv(folder, &transferError);
+            }
+            if (!transferError.isEmpty()) {
+                // A download that failed ends the list where it got to, with the server's word.
+                entries.sort();
+                m_controls.setSetList(entries);
+                info2(m_host, transferError);
+                return false;
+            }
+            m_archiveState.archiveColorCache.insert(folder, color);
+        }
         entries.append(folder.mid(setPrefix.size()));
     }
     entries.sort();
@@ -128,13 +181,39 @@ bool ArchiveBrowser::chooseArchiveSet()
     const QString entry = m_controls.selectedEntry();
     if (entry.isEmpty())
         return false;
-    const QString name = setPrefix + entry;
+    Choice choice = chooseOnce(setPrefix + entry);
+    // A connection that broke on the way was opened again: the set is prepared once more.
+    if (choice == Choice::Reconnected)
+        choice = chooseOnce(setPrefix + entry);
+    if (choice == Choice::Reconnected || choice == Choice::ConnectionLost) {
+        endConnectionLost();
+        return false;
+    }
+    return choice == Choice::Ready;
+}
 
+ArchiveBrowser::Choice ArchiveBrowser::failedStep()
+{
+    switch (connectionAfterNo()) {
+    case Connection::Answers:
+        return Choice::Failed;
+    case Connection::Reconnected:
+        return Choice::Reconnected;
+    case Connection::Gone:
+        break;
+    }
+    return Choice::ConnectionLost;
+}
+
+ArchiveBrowser::Choice ArchiveBrowser::chooseOnce(const QString& name)
+{
     for (const QStringView side :
          {SetLayout::logFile, SetLayout::catalogFile, SetLayout::sourcesFile, SetLayout::configFile}) {
         if (!ArchiveSetChecks::testarchiv(m_destination, name, side.toString(), plainNo)) {
+            if (const Choice failed = failedStep(); failed != Choice::Failed)
+                return failed;
             info2(m_host, text("Neúplný archiv - pravděpodobně nebyl dokončen"));
-            return false;
+            return Choice::Failed;
         }
     }
 
@@ -145,8 +224,10 @@ bool ArchiveBrowser::chooseArchiveSet()
     m_destination.clearCaches();
 
     if (!m_destination.folderExists(name)) {
+        if (const Choice failed = failedStep(); failed != Choice::Failed)
+            return failed;
         listArchiveSets();
-        return false;
+        return Choice::Failed;
     }
 
     info2(m_host, text("Načítání archivu..."));
@@ -158,11 +239,14 @@ bool ArchiveBrowser::chooseArchiveSet()
     settings.archivePassword = m_controls.archivePassword();
     ArchiveSetChecks checks(m_destination, m_runner, m_host, m_archiveState, settings);
     if (!checks.lze_odemknout(name)) {
+        // A catalog that could not be fetched is no wrong password.
+        if (const Choice failed = failedStep(); failed != Choice::Failed)
+            return failed;
         info2(m_host, text("Tento archiv je ZAHESLOVÁN, nastavte správné heslo"));
         storage::odstran_dir(tmp);
         m_controls.setPasswordControlsEnabled(true);
         m_controls.setSetListEnabled(true);
-        return false;
+        return Choice::Failed;
     }
 
     m_exactStateBlocked = false;
@@ -171,20 +255,16 @@ bool ArchiveBrowser::chooseArchiveSet()
     m_controls.setLogText(QString());
 
     Extractor extractor(m_destination, m_runner, m_host, nullptr, m_archiveState, settings);
-    if (!extractor.dearchivovat(name, SetLayout::logFile.toString(), tmp, plainNo)) {
-        endDamaged();
-        return false;
-    }
+    if (!extractor.dearchivovat(name, SetLayout::logFile.toString(), tmp, plainNo))
+        return endDamaged();
     const TextFile::ReadResult log =
         TextFile::readLines(tmp + QLatin1Char('/') + SetLayout::logFile.toString());
     m_controls.setLogText(log.lines.join(QLatin1Char('\n')));
     if (log.lines.size() > 2)
         blockExactState();
 
-    if (!extractor.dearchivovat(name, SetLayout::sourcesFile.toString(), tmp, plainNo)) {
-        endDamaged();
-        return false;
-    }
+    if (!extractor.dearchivovat(name, SetLayout::sourcesFile.toString(), tmp, plainNo))
+        return endDamaged();
     const TextFile::ReadResult sources =
         TextFile::readLines(tmp + QLatin1Char('/') + SetLayout::sourcesFile.toString());
     const QString sourcesText = sources.lines.join(QLatin1Char('\n'));
@@ -203,11 +283,9 @@ bool ArchiveBrowser::chooseArchiveSet()
     const QString unpacked = tmp + QLatin1Char('/') + SetLayout::catalogFile.toString();
     const bool listMade = extractor.dearchivovat(name, SetLayout::catalogFile.toString(), tmp, plainNo) &&
                           QFile::rename(unpacked, list);
+    if (!listMade)
+        return endDamaged();
     storage::odstran_dir(tmp);
-    if (!listMade) {
-        endDamaged();
-        return false;
-    }
 
     m_controls.setSetButtonsEnabled(true);
     m_controls.setRestoreEnabled(true);
@@ -216,13 +294,17 @@ bool ArchiveBrowser::chooseArchiveSet()
     info2(m_host, text("Obnova CELÉHO ARCHIVU začne od začátku"));
     m_host.pump();
     m_controls.markTreeForRebuild();
-    return true;
+    return Choice::Ready;
 }
 
-void ArchiveBrowser::endDamaged()
+ArchiveBrowser::Choice ArchiveBrowser::endDamaged()
 {
     storage::odstran_dir(tmpFolder());
+    // A download cut off by a lost connection says nothing about the set.
+    if (const Choice failed = failedStep(); failed != Choice::Failed)
+        return failed;
     info2(m_host, text("Poškozený archiv - pravděpodobně nebyl dokončen"));
+    return Choice::Failed;
 }
 
 void ArchiveBrowser::blockExactState()
@@ -269,7 +351,21 @@ void ArchiveBrowser::runTest()
     Extractor extractor(m_destination, m_runner, m_host, nullptr, m_archiveState, settings);
     const QString tmp = tmpFolder();
     QDir().mkpath(tmp);
-    if (!extractor.dearchivovat(name, SetLayout::catalogFile.toString(), tmp, plainNo)) {
+    bool extracted = extractor.dearchivovat(name, SetLayout::catalogFile.toString(), tmp, plainNo);
+    bool connectionLost = false;
+    if (!extracted) {
+        switch (connectionAfterNo()) {
+        case Connection::Answers:
+            break;
+        case Connection::Reconnected:
+            extracted = extractor.dearchivovat(name, SetLayout::catalogFile.toString(), tmp, plainNo);
+            break;
+        case Connection::Gone:
+            connectionLost = true;
+            break;
+        }
+    }
+    if (!extracted) {
         m_controls.setTestResult(QStringLiteral("FAIL"));
     } else {
         const CatalogFile::ReadResult catalog =
@@ -288,8 +384,25 @@ void ArchiveBrowser::runTest()
             const QString& line = lines.at(i);
             const QString path = catalogField(line, CatalogLine::Path);
             const QString set = catalogField(line, CatalogLine::Set);
-            if (ArchiveSetChecks::testarchiv(m_destination, set, path,
-                                             catalogField(line, CatalogLine::PlainCopy))) {
+            const QString plainCopy = catalogField(line, CatalogLine::PlainCopy);
+            bool present = ArchiveSetChecks::testarchiv(m_destination, set, path, plainCopy);
+            if (!present) {
+                // Only the destination's own answer makes a file lost, never a broken connection.
+                switch (connectionAfterNo()) {
+                case Connection::Answers:
+                    break;
+                case Connection::Reconnected:
+                    present = ArchiveSetChecks::testarchiv(m_destination, set, path, plainCopy);
+                    connectionLost = !present && !m_destination.keepAlive();
+                    break;
+                case Connection::Gone:
+                    connectionLost = true;
+                    break;
+                }
+            }
+            if (connectionLost)
+                break;
+            if (present) {
                 ++found;
             } else {
                 report.append(QStringLiteral("lost file: ") + path + QStringLiteral("; DIR: ") + set);
@@ -300,6 +413,12 @@ void ArchiveBrowser::runTest()
     storage::odstran_dir(tmp);
     m_controls.setLogText(report.join(QLatin1Char('\n')));
     m_controls.setTestProgress(0, 0);
+    if (connectionLost) {
+        // The count so far says nothing about the set: the test did not get through it.
+        m_controls.setTestResult(QStringLiteral("FAIL"));
+        info2(m_host, text("Obnova přerušena, FTP spojení ??"));
+        return;
+    }
     if (report.size() > 1) {
         // While a backup is unfinished, log.txt is that run's log: it is reloaded at the next
         // start and finally stored in its set, so the report must not take its place then.

@@ -18,6 +18,12 @@ struct RunState;
 // the password, its run log shown, exact state allowed or not, its catalog as the restore work
 // list recoverylist.csv), tests a set for lost files, and keeps the restore-place options in
 // config.ini (RECOVERY_DEST, RECOVERY_DIR).
+//
+// On FTP and Skyvra everything goes through the destination (side archives and catalogs are
+// downloaded into the program folder first). A failed step there is judged only after asking
+// whether the connection still answers: a connection that does not is opened once more and the
+// step tried again; when it still does not answer, the operation ends with "Obnova přerušena,
+// FTP spojení ??" instead of calling the set incomplete, damaged or its files lost.
 class ArchiveBrowser
 {
   public:
@@ -34,7 +40,9 @@ class ArchiveBrowser
     ArchiveBrowser& operator=(const ArchiveBrowser&) = delete;
 
     // "Obnovit seznam" (Button8): fills the set list from the destination. False when the
-    // destination could not be listed (the page then only offers "Obnovit seznam").
+    // destination could not be listed (the page then only offers "Obnovit seznam"), or when the
+    // download of a set's run log for its colour failed: the list then ends at that set and the
+    // status line shows the server's error.
     bool listArchiveSets();
     // A click in the set list: checks the selected set and makes its catalog the work list.
     // True when the set is ready for a restore.
@@ -61,9 +69,32 @@ class ArchiveBrowser
     static QString recoveryListPath();
 
   private:
+    // How choosing a set went.
+    enum class Choice
+    {
+        Ready,         // the set is prepared for a restore
+        Failed,        // the set cannot be used (its reason is on the status line)
+        Reconnected,   // a step failed on a connection that had to be opened again
+        ConnectionLost // a step failed and the connection could not be opened again
+    };
+    // How a remote destination stands after a failed step (a folder destination always answers).
+    enum class Connection
+    {
+        Answers,     // it answers: the failure stands
+        Reconnected, // it was opened again: the step is worth trying once more
+        Gone         // it does not answer even after one more opening
+    };
+
     void runTest();
     bool destinationPresent();
-    void endDamaged();
+    Choice chooseOnce(const QString& name);
+    // Failed when the destination still answers (the step failed for a reason of its own),
+    // otherwise how its connection stands.
+    Choice failedStep();
+    Choice endDamaged();
+    Connection connectionAfterNo();
+    // The connection to the destination is lost: the choice ends, the set list can be used again.
+    void endConnectionLost();
     QString tmpFolder() const;
 
     Host& m_host;

@@ -54,6 +54,7 @@ void FtpServer::writeControlFile() const
     control.insert(QStringLiteral("stall_after"), qint64(m_options.stallAfterBytes));
     control.insert(QStringLiteral("refuse_logins"), m_options.refuseLogins);
     control.insert(QStringLiteral("reply_421"), m_options.reply421);
+    control.insert(QStringLiteral("refuse_rename"), m_options.refuseRenameOf);
     // Written whole and renamed into place, so the server never reads half a file.
     QSaveFile file(m_work.filePath(QStringLiteral("control.json")));
     if (file.open(QIODevice::WriteOnly)) {

@@ -30,6 +30,7 @@ class FtpServer
         qint64 stallAfterBytes = -1;       // uploads stop being read after this many bytes (-1: never)
         bool refuseLogins = false;         // every login refused with 530
         bool reply421 = false;             // new connections greeted with 421, open ones get 421 next
+        QString refuseRenameOf;            // an RNFR whose path contains this text gets 550 (empty: none)
     };
 
     // root: the folder served (it must exist). The password never appears on the server's

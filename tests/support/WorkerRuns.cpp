@@ -14,13 +14,17 @@
 #include "merge/MergeRun.h"
 #include "restore/RestoreRun.h"
 #include "storage/FolderDestination.h"
+#include "storage/ftp/FtpConnection.h"
+#include "storage/ftp/FtpDestination.h"
 #include "support/RecordingHost.h"
+#include "support/TempProgramFolder.h"
 #include "support/TestBackupControls.h"
 #include "support/TestMergeControls.h"
 #include "support/TestRestoreControls.h"
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -72,6 +76,42 @@ struct ProgramStart
     RunLog runLog;
 };
 
+// The destination config.ini names: the folder of BACKUP_DIR, or for FTP the server of the
+// BACKUP_FTP_* keys, reached as the readiness check reaches it (the connection opened, the
+// uploader the one built beside the other programs).
+struct ConfiguredDestination
+{
+    explicit ConfiguredDestination(ProgramStart& start)
+    {
+        const IniStore& config = start.config;
+        const DestinationKind kind = destinationKindFromText(
+            config.readString(ConfigKeys::BACKUP_DESTINATION, QString(ConfigKeys::DESTINATION_DIR)));
+        if (kind != DestinationKind::Ftp) {
+            destination =
+                std::make_unique<FolderDestination>(config.readString(ConfigKeys::BACKUP_DIR, QString()));
+            return;
+        }
+        FtpSettings settings;
+        settings.kind = kind;
+        settings.hostField = config.readString(ConfigKeys::BACKUP_FTP_HOST, QString());
+        settings.user = config.readString(ConfigKeys::BACKUP_FTP_USER, QString());
+        settings.password = desifruj(config.readString(ConfigKeys::BACKUP_FTP_PASS, QString()));
+        settings.passive = config.readBool(ConfigKeys::FTP_PASSIVE, true);
+        settings.binary = config.readBool(ConfigKeys::FTP_BINARY, true);
+        connection = std::make_unique<FtpConnection>(settings);
+        connection->open();
+        auto ftp =
+            std::make_unique<FtpDestination>(kind, config.readString(ConfigKeys::BACKUP_FTP_DIR, QString()),
+                                             *connection, start.host, start.runState, &start.runLog);
+        ftp->uploader().setProgram(QDir(binDir()).filePath(QStringLiteral("ombrixftp")));
+        destination = std::move(ftp);
+    }
+
+    // The connection outlives the destination that works on it.
+    std::unique_ptr<FtpConnection> connection;
+    std::unique_ptr<Destination> destination;
+};
+
 } // namespace
 
 bool WorkerRuns::backup()
@@ -118,7 +158,8 @@ bool WorkerRuns::restore(const QString& set, const QString& folder)
 bool WorkerRuns::merge()
 {
     ProgramStart start;
-    FolderDestination destination(start.config.readString(ConfigKeys::BACKUP_DIR, QString()));
+    ConfiguredDestination configured(start);
+    Destination& destination = *configured.destination;
     TestMergeControls controls;
     controls.listWithRange(destination.listSetFolders(),
                            start.config.readString(ConfigKeys::SUM_FROM, QString()),

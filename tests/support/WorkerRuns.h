@@ -20,6 +20,7 @@ class WorkerRuns
     static bool restore(const QString& set, const QString& folder);
     // The merge of the stored range (SUM_FROM to SUM_TO among the sets still on the destination),
     // continued or started; nothing when no range is stored. True when SUM_DONE is 1 afterwards.
+    // With BACKUP_DESTINATION FTP the merge works on the server of the BACKUP_FTP_* keys.
     static bool merge();
 };
 

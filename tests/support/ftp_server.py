@@ -12,10 +12,11 @@ real servers do, so the client's handling of slow, stalling and refusing servers
   --refuse-logins      every login is refused with 530
   --reply-421          every new connection is greeted with 421 and closed; an open one gets
                        421 for its next command
+  --refuse-rename TEXT an RNFR whose path contains TEXT is refused with 550
 
 The same switches can be changed while the server runs through the JSON file given with
---control (keys no_mlsd, delay_ms, throttle, stall_after, refuse_logins, reply_421); it is read
-again whenever it changed, at every new connection and every command.
+--control (keys no_mlsd, delay_ms, throttle, stall_after, refuse_logins, reply_421,
+refuse_rename); it is read again whenever it changed, at every new connection and every command.
 
 The password comes from --password-file (first line), so it never shows in the process list,
 or from --password.
@@ -47,6 +48,7 @@ class Options:
             "stall_after": int(args.stall_after),
             "refuse_logins": bool(args.refuse_logins),
             "reply_421": bool(args.reply_421),
+            "refuse_rename": str(args.refuse_rename or ""),
         }
         self.control = args.control
         self.control_stamp = None
@@ -152,6 +154,10 @@ class TestHandler(FTPHandler):
             self.respond("421 Service not available, closing control connection.")
             self.close_when_done()
             return
+        refused = options.get("refuse_rename") or ""
+        if cmd == "RNFR" and refused and refused in arg:
+            self.respond("550 Renaming refused.")
+            return
         delay = int(options["delay_ms"]) / 1000.0
         if delay > 0 and cmd != "QUIT":
             # Stop reading the connection until the answer is due, so commands stay in order.
@@ -185,6 +191,7 @@ def main():
     parser.add_argument("--stall-after", type=int, default=-1)
     parser.add_argument("--refuse-logins", action="store_true")
     parser.add_argument("--reply-421", action="store_true")
+    parser.add_argument("--refuse-rename", default="")
     args = parser.parse_args()
 
     password = args.password
