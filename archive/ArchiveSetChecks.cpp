@@ -81,6 +81,7 @@ QString ArchiveSetChecks::localSideArchive(const QString& archiv, const QString&
 
 bool ArchiveSetChecks::lze_odemknout(const QString& archiv)
 {
+    m_refusal = Refusal::Missing;
     if (!testarchiv(archiv, catalogFile, archiveKind))
         return false;
     m_state.archiveEncrypted = false;
@@ -88,19 +89,27 @@ bool ArchiveSetChecks::lze_odemknout(const QString& archiv)
     // A download that fails is no error here: the catalog then simply cannot be opened.
     const QString archive = localSideArchive(archiv, catalogFile, catalogDownload, nullptr);
     bool result = false;
+    m_refusal = Refusal::Unavailable;
     if (!archive.isEmpty()) {
         const ArchiverRunner::Output listing =
             m_runner.runForOutput(ArchiverCommands::catalogListing(archive));
         m_state.archiveEncrypted = ArchiverOutput::isEncrypted(listing.lines);
-        if (m_state.archiveEncrypted) {
+        if (!listsAnItem(listing.lines)) {
+            // Without an item in the listing the archive could not be read at all.
+            m_refusal = Refusal::Damaged;
+        } else if (m_state.archiveEncrypted) {
             const ArchiverRunner::Output test =
                 m_runner.runForOutput(ArchiverCommands::passwordTest(archive, m_settings.archivePassword));
             result = !ArchiverOutput::isWrongPassword(test.lines) && testedClean(test.lines);
+            if (!result)
+                m_refusal =
+                    ArchiverOutput::isWrongPassword(test.lines) ? Refusal::WrongPassword : Refusal::Damaged;
         } else {
-            // Without an item in the listing the archive could not be read at all.
-            result = listsAnItem(listing.lines);
+            result = true;
         }
     }
+    if (result)
+        m_refusal = Refusal::None;
     QFile::remove(platform::programFile(ArchiverCommands::passwordOutput));
     QFile::remove(platform::programFile(catalogDownload));
     return result;

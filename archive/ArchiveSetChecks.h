@@ -39,6 +39,17 @@ class ArchiveSetChecks
     // catalog leaves it as it was. An archive whose listing cannot be read gives false.
     bool lze_odemknout(const QString& archiv);
 
+    // Why the last lze_odemknout answered false.
+    enum class Refusal
+    {
+        None,          // it answered true
+        Missing,       // no catalog archive in the set
+        Unavailable,   // the catalog archive could not be fetched from the destination
+        WrongPassword, // the archive is encrypted and the password does not open it
+        Damaged        // the archive cannot be read (not an archive, cut short, broken data)
+    };
+    Refusal refusal() const { return m_refusal; }
+
     // Red when a side archive is missing; else black when the stored run log is that of a clean
     // run, otherwise olive. transferError, when given, receives the error of a failed download
     // of the log archive (the caller ends its list with it).
@@ -58,6 +69,7 @@ class ArchiveSetChecks
     Host& m_host;
     ArchiveState& m_state;
     ArchiveSettings m_settings;
+    Refusal m_refusal = Refusal::None;
 };
 
 } // namespace ombrix

@@ -50,6 +50,7 @@ bool ArchiverRunner::run(const ArchiverCommand& command)
         request.stderrToStdoutFile = command.includeErrors;
     }
     const platform::ChildResult result = platform::ShellExecAndWait(request, m_state, m_pump);
+    m_lastExitCode = result.started && !result.killed ? result.exitCode : -1;
     if (!result.started && m_startFailed)
         m_startFailed(result.errorText);
     return result.started;

@@ -39,6 +39,12 @@ class ArchiverRunner
     // Runs a line that has an output file, reads that file and deletes it.
     Output runForOutput(const ArchiverCommand& command);
 
+    // The archiver's exit code of the last run: 0 done, 1 done with warnings, 2 and above a fatal
+    // error (a broken archive whose data failed its check, say); -1 when it was killed or not
+    // started. Outcomes are judged from files; this only tells a file the archiver wrote from data
+    // it knows to be broken.
+    int lastExitCode() const { return m_lastExitCode; }
+
     RunState& runState() { return m_state; }
     void pump() const;
 
@@ -53,6 +59,7 @@ class ArchiverRunner
     RunState& m_state;
     Pump m_pump;
     StartFailed m_startFailed;
+    int m_lastExitCode = -1;
 };
 
 } // namespace ombrix

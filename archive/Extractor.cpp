@@ -62,6 +62,10 @@ QString Extractor::unpackInto(const QString& source, bool plainCopy, const QStri
     }
     const QString password = m_state.archiveEncrypted ? m_settings.archivePassword : QString();
     m_runner.run(ArchiverCommands::extractAll(QFileInfo(source).absoluteFilePath(), folder, password));
+    // The archiver leaves the file it wrote also when the data failed its check: such a file is
+    // never put in place of the user's own.
+    if (m_runner.lastExitCode() >= 2)
+        return QString();
     const QString extracted = folder + QLatin1Char('/') + name;
     return storage::FileExists2(extracted) ? extracted : QString();
 }

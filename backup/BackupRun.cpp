@@ -48,6 +48,10 @@ constexpr int startFontSize = 16;
 constexpr int resumeFontSize = 10;
 // Progress of lines that are only passed over (unchanged files of earlier sets).
 constexpr qsizetype skippedProgressEvery = 100;
+// Log line of a program to run before or after a backup that is missing or cannot be started.
+const QString notStartedLog = QStringLiteral("not started: ");
+// Log line of a last set whose catalog cannot be read, so nothing can continue or follow it.
+const QString damagedCatalogLog = QStringLiteral("damaged catalog in the last set: ");
 // Log line of a file that kept changing while it was read twice: its archive may be torn.
 const QString changedWhileArchivedLog = QStringLiteral("changed while archived: ");
 
@@ -141,8 +145,9 @@ void BackupRun::Button5Click()
 
 void BackupRun::start()
 {
+    m_programBeforeFailed = false;
     if (m_controls.runBeforeBackup())
-        runUserProgram(m_controls.programBefore(), true);
+        m_programBeforeFailed = !runUserProgram(m_controls.programBefore(), true);
 
     semafor(m_host, 0);
     destination().clearCaches();
@@ -187,6 +192,8 @@ void BackupRun::start()
     destination().pinVolume();
 
     if (m_session.backupMode == BackupMode::pokracovani) {
+        // A continued run keeps the log of the interrupted one.
+        reportProgramBeforeFailure();
         prepareResume();
     } else {
         if (!scanAndBuildCatalog(sources.lines))
@@ -208,6 +215,15 @@ bool BackupRun::openLastArchive()
         return false;
     }
     if (!checks.lze_odemknout(last)) {
+        if (checks.refusal() == ArchiveSetChecks::Refusal::Damaged) {
+            // Not a password problem: no password opens a catalog that cannot be read.
+            m_runLog.dologu(damagedCatalogLog + last);
+            info(m_host, status("Katalog posledního archivu je poškozený"));
+            pause(3000);
+            info(m_host, status("navažte na starší archiv (NAVÁZAT) nebo resetujte průběh zálohování"));
+            m_controls.xExit();
+            return false;
+        }
         info(m_host, status("Poslední archiv je ZAHESLOVÁN"));
         pause(3000);
         info(m_host, status("pro pokračování nastavte správné heslo"));
@@ -243,6 +259,7 @@ bool BackupRun::scanAndBuildCatalog(const QStringList& sourceLines)
     const ScanResult scan = scanner.scan(sourceLines);
     m_missingStorages = scan.missingStorages;
     m_runStatus = scan.runStatus;
+    reportProgramBeforeFailure();
     if (scan.stopRequested)
         m_runState.stopRequested = true;
     if (m_runState.stopRequested)
@@ -670,8 +687,13 @@ void BackupRun::commonEnd()
         if (count > 0)
             m_controls.fixuj_pocet_archivu(count);
     }
-    if (m_controls.runAfterBackup())
-        runUserProgram(m_controls.programAfter(), false);
+    if (m_controls.runAfterBackup() && !runUserProgram(m_controls.programAfter(), false)) {
+        m_runLog.dologu(notStartedLog + m_controls.programAfter());
+        if (m_runStatus == RunOk) {
+            m_runStatus = RunWarnings;
+            info(m_host, status("Zálohování dokončeno s varováním. Více v log.txt"));
+        }
+    }
 
     if (m_controls.isUnattended()) {
         m_runState.stopRequested = true;
@@ -710,14 +732,25 @@ bool BackupRun::archiveLocalCatalog()
     return true;
 }
 
-void BackupRun::runUserProgram(const QString& commandText, bool wait)
+void BackupRun::reportProgramBeforeFailure()
+{
+    if (!m_programBeforeFailed)
+        return;
+    m_runLog.dologu(notStartedLog + m_controls.programBefore());
+    if (m_runStatus == RunOk)
+        m_runStatus = RunWarnings;
+}
+
+// A program that is missing or cannot be started is not skipped without a word: the caller logs
+// it and the run ends with the warning.
+bool BackupRun::runUserProgram(const QString& commandText, bool wait)
 {
     QString nameOnly;
     QString parameters;
     UserCommandLine::ExtractFileAndParameters(commandText, nameOnly, parameters);
     const QString program = UserCommandLine::programFromName(nameOnly);
     if (program.isEmpty() || !storage::FileExists2(storage::AppendUNC(program)))
-        return; // a missing program is skipped silently
+        return false;
 
     platform::ChildRequest request;
     request.program = program;
@@ -731,11 +764,14 @@ void BackupRun::runUserProgram(const QString& commandText, bool wait)
             platform::ShellExecAndWait(request, m_runState, [this] { m_host.pump(); });
         if (!result.started)
             m_host.ask(AskKind::Error, result.errorText);
-    } else {
-        QString error;
-        if (!platform::startDetached(request, &error))
-            m_host.ask(AskKind::Error, error);
+        return result.started;
     }
+    QString error;
+    if (!platform::startDetached(request, &error)) {
+        m_host.ask(AskKind::Error, error);
+        return false;
+    }
+    return true;
 }
 
 ArchiveSettings BackupRun::archiveSettings() const

@@ -94,7 +94,8 @@ class BackupRun
     bool archiveSideFile(const QString& name, const QString& set = QString());
     bool archiveLocalCatalog();
     void removeWorkFiles();
-    void runUserProgram(const QString& commandText, bool wait);
+    bool runUserProgram(const QString& commandText, bool wait);
+    void reportProgramBeforeFailure();
     ArchiveSettings archiveSettings() const;
     Destination& destination();
     void readinessCheck();
@@ -121,6 +122,7 @@ class BackupRun
     bool m_runCompleted = false;
     bool m_warningLogShown = false;
     bool m_catalogWritten = false;
+    bool m_programBeforeFailed = false;
     // The catalog in memory differs from the one stored in the set.
     bool m_catalogChanged = false;
     int m_runStatus = RunOk;

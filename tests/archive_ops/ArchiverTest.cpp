@@ -198,8 +198,9 @@ TEST_P(ArchivovatRefusal, GivesFalseAndChangesNothing)
     const QStringList before = destinationState();
 
     EXPECT_FALSE(archiver().archivovat(source, QStringLiteral("0")));
-    if (row.plainCopyToo)
+    if (row.plainCopyToo) {
         EXPECT_FALSE(archiver().archivovat(source, QStringLiteral("1")));
+    }
 
     EXPECT_EQ(destinationState(), before);
     EXPECT_TRUE(temporaryFiles(m_program.path()).isEmpty())

@@ -9,12 +9,13 @@
 namespace ombrix::test {
 namespace {
 
-// TODO: the status text that says the last set's catalog is damaged and what to do about it
-// (attach to an earlier set, or reset the backup progress), as getLang gets it.
-const QString damagedCatalogStatus = QString();
-// TODO: the start of the log line an unattended run writes when the last set's catalog is
-// damaged (an English log text).
-const QString damagedCatalogLog = QString();
+// The status texts that say the last set's catalog is damaged and what to do about it (attach to
+// an earlier set, or reset the backup progress).
+const QString damagedCatalogStatus = QStringLiteral("Katalog posledního archivu je poškozený");
+const QString damagedCatalogAdvice =
+    QStringLiteral("navažte na starší archiv (NAVÁZAT) nebo resetujte průběh zálohování");
+// The start of the log line a run writes when the last set's catalog is damaged.
+const QString damagedCatalogLog = QStringLiteral("damaged catalog in the last set: ");
 
 const QStringList passwordTexts{QStringLiteral("Poslední archiv je ZAHESLOVÁN"),
                                 QStringLiteral("pro pokračování nastavte správné heslo")};
@@ -107,16 +108,18 @@ TEST_P(DamagedCatalog, StartSaysTheCatalogIsDamagedAndStartsNothing)
             told = told || question.text == damagedCatalogStatus;
         EXPECT_TRUE(told) << "START does not say that the last set's catalog is damaged\n"
                           << host.statusTexts(Page::Backup).join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(statusShown(damagedCatalogAdvice)) << "START does not say what to do about it";
     }
     if (c.scheduled) {
         EXPECT_GE(controls.xExitCalls, 1) << "the unattended run does not end";
         EXPECT_FALSE(damagedCatalogLog.isEmpty()) << "TODO: the damaged-catalog log line is not filled in";
         const QString log = runLog->logBuffer().join(QLatin1Char('\n')) + QLatin1Char('\n') +
                             QString::fromUtf8(program->read(QStringLiteral("log.txt")));
-        if (!damagedCatalogLog.isEmpty())
+        if (!damagedCatalogLog.isEmpty()) {
             EXPECT_TRUE(log.contains(damagedCatalogLog))
                 << "the unattended run leaves no reason in its log:\n"
                 << log.toStdString();
+        }
     }
 }
 

@@ -40,8 +40,9 @@ TEST_F(NulInSourceListTest, LineWithANulIsAnInvalidRecordNotAnotherFolder)
         EXPECT_EQ(m_log.logBuffer(), QStringList{logged});
         EXPECT_EQ(result.runStatus, skip ? RunWarnings : RunSourceListError);
         EXPECT_EQ(result.stopRequested, !skip);
-        if (skip)
+        if (skip) {
             EXPECT_EQ(relativeFiles(result), QStringList{QStringLiteral("kept/a.txt")});
+        }
     }
 }
 

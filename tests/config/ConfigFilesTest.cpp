@@ -84,9 +84,10 @@ TEST(DefaultConfig, FreshFileHoldsEveryKeyOnceInItsSection)
         const QString line = QString::fromUtf8(lines.at(i).chopped(1));
         if (line.startsWith(QLatin1Char('['))) {
             ASSERT_TRUE(line.endsWith(QLatin1Char(']'))) << line.toStdString();
-            if (!sections.isEmpty())
+            if (!sections.isEmpty()) {
                 EXPECT_EQ(lines.value(i - 1), QByteArray("\r"))
                     << "no blank line before " << line.toStdString();
+            }
             sections << line.mid(1, line.size() - 2);
             continue;
         }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -33,6 +34,11 @@ struct ScheduledSetup
         QFile file(sources.filePath(QStringLiteral("a.txt")));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("content\n");
+        file.close();
+        // Written a while ago: a file written right before the run is read again by the next one.
+        EXPECT_TRUE(file.open(QIODevice::ReadWrite));
+        EXPECT_TRUE(
+            file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-1), QFileDevice::FileModificationTime));
         file.close();
         setSources({sources.path()});
     }

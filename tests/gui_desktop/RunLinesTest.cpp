@@ -139,8 +139,9 @@ TEST(RunLines, ProgressDetailAndSummaryGoToTheirOwnPage)
         EXPECT_EQ(p.detail->text(), progress.line());
         EXPECT_TRUE(p.detail->isVisible());
         for (const PageLines& other : lines) {
-            if (other.page != p.page)
+            if (other.page != p.page) {
                 EXPECT_TRUE(other.detail->text().isEmpty()) << "one page's detail reached another";
+            }
         }
         EXPECT_FALSE(p.summary->isVisible()) << "no summary before a run ended";
 

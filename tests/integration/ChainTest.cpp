@@ -133,9 +133,10 @@ TEST_F(ChainTest, PasswordChainRefusesAWrongPassword)
         // scheduler that it did not complete.
         std::unique_ptr<QProcess> refused = sandbox.start();
         ASSERT_TRUE(refused->waitForFinished(180000)) << sandbox.programOutput().toStdString();
-        if (E2eSandbox::usesProgram())
+        if (E2eSandbox::usesProgram()) {
             EXPECT_EQ(refused->exitCode(), app::ExitCode::NotCompleted)
                 << sandbox.programOutput().toStdString();
+        }
     }
     EXPECT_EQ(sandbox.sets(), QStringList{first}) << "a set was made with the wrong password";
     EXPECT_EQ(config(sandbox, ConfigKeys::LAST_ARCHIV_NAME), first);
