@@ -30,8 +30,8 @@
 #include "platform/FileSystemInfo.h"
 #include "platform/PowerOff.h"
 #include "platform/ProgramFolder.h"
-#include "storage/FolderDestination.h"
 #include "storage/local/LocalPaths.h"
+#include "storage/ProgramDestination.h"
 
 #include <algorithm>
 #include <QDir>
@@ -552,13 +552,22 @@ bool BackupRun::markForNextRun(qsizetype q)
     return storeCatalog();
 }
 
+// A folder destination takes writes while its root and the set are there. A connection is asked
+// with a keep-alive command; when that fails, it gets one more chance after a pause and a
+// reconnect.
 bool BackupRun::destinationTakesWrites()
 {
-    if (!destination().isOnline() || !destination().folderExists(m_currentArchiveName))
-        return false;
-    if (m_session.destinationKind != DestinationKind::Dir)
-        return destination().keepAlive();
-    return true;
+    Destination& target = destination();
+    if (target.kind() != DestinationKind::Dir) {
+        if (!target.keepAlive()) {
+            pause(20000);
+            target.reconnect();
+            if (!target.keepAlive())
+                return false;
+        }
+        target.clearCaches();
+    }
+    return target.isOnline() && target.folderExists(m_currentArchiveName);
 }
 
 void BackupRun::destinationLost()
@@ -790,13 +799,11 @@ Destination& BackupRun::destination()
 {
     if (m_destinationProvider)
         return m_destinationProvider();
-    // Made again only when the folder text changed, so references held during a step stay valid.
-    const QString folder = m_controls.destinationFolder();
-    if (!m_folderDestination || m_folderDestinationText != folder) {
-        m_folderDestination = std::make_unique<FolderDestination>(folder);
-        m_folderDestinationText = folder;
+    if (!m_ownDestination) {
+        m_ownDestination = std::make_unique<ProgramDestination>(m_config, m_host, m_runState, &m_runLog);
+        m_ownDestination->open();
     }
-    return *m_folderDestination;
+    return m_ownDestination->destination();
 }
 
 void BackupRun::readinessCheck()

@@ -14,7 +14,7 @@ namespace ombrix {
 
 class BackupControls;
 class Destination;
-class FolderDestination;
+class ProgramDestination;
 class Host;
 class IniStore;
 class RunLog;
@@ -33,7 +33,8 @@ struct RunState;
 class BackupRun
 {
   public:
-    // The destination the run writes to; without one the run uses the folder in Edit1.
+    // The destination the run writes to; without one the run makes one of the kind config.ini
+    // names (never a folder in place of an FTP or network-disk destination).
     using DestinationProvider = std::function<Destination&()>;
 
     BackupRun(Host& host, BackupControls& controls, IniStore& config, RunLog& runLog, RunState& runState,
@@ -111,8 +112,8 @@ class BackupRun
     BackupSession& m_session;
     ArchiverRunner m_runner;
     DestinationProvider m_destinationProvider;
-    std::unique_ptr<FolderDestination> m_folderDestination;
-    QString m_folderDestinationText;
+    // The destination of the configured kind when no provider is set, made at the first use.
+    std::unique_ptr<ProgramDestination> m_ownDestination;
     std::function<void()> m_readinessCheck;
     int m_pausePercent = 100;
 

@@ -17,8 +17,8 @@
 #include "platform/FileSystemInfo.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemLanguage.h"
-#include "storage/FolderDestination.h"
 #include "storage/local/LocalPaths.h"
+#include "storage/ProgramDestination.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,6 +79,15 @@ void Readiness::inicializace()
     m_session.progressSaveInterval = m_settings.archivlistBuffer;
     m_runLog.setProgressSaveInterval(m_settings.archivlistBuffer);
     m_session.internalCopy = m_settings.internalCopy;
+    // FTP and the network disk: the connection is opened now; a failed connect shows up as a
+    // destination that is not online.
+    if (m_destinationProvider) {
+        if (m_openDestination)
+            m_openDestination();
+    } else {
+        m_ownDestination = std::make_unique<ProgramDestination>(m_config, m_host, m_runState, &m_runLog);
+        m_ownDestination->open();
+    }
     destination().clearCaches();
     m_readinessControls.showStoredSettings(m_settings);
 
@@ -263,8 +272,6 @@ void Readiness::checkReachable()
 // FTP and Skyvra count as not connected.
 bool Readiness::destinationUsable()
 {
-    if (m_session.destinationKind != DestinationKind::Dir && !m_destinationProvider)
-        return false;
     return destination().isOnline();
 }
 
@@ -272,12 +279,9 @@ Destination& Readiness::destination()
 {
     if (m_destinationProvider)
         return m_destinationProvider();
-    const QString folder = absoluteFolder(m_settings.backupDir);
-    if (!m_folderDestination || m_folderDestinationText != folder) {
-        m_folderDestination = std::make_unique<FolderDestination>(folder);
-        m_folderDestinationText = folder;
-    }
-    return *m_folderDestination;
+    if (!m_ownDestination)
+        m_ownDestination = std::make_unique<ProgramDestination>(m_config, m_host, m_runState, &m_runLog);
+    return m_ownDestination->destination();
 }
 
 } // namespace ombrix

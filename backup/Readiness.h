@@ -11,7 +11,7 @@ namespace ombrix {
 
 class BackupControls;
 class Destination;
-class FolderDestination;
+class ProgramDestination;
 class Host;
 class IniStore;
 class ReadinessControls;
@@ -39,6 +39,9 @@ class Readiness
 
     // Another destination than the folder of BACKUP_DIR (FTP, Skyvra).
     void setDestinationProvider(DestinationProvider provider) { m_destinationProvider = std::move(provider); }
+    // How a pass with a provider opens its connection (disconnect, connect, NOOP). Without a
+    // provider each pass makes and opens a destination of the configured kind itself.
+    void setOpenDestination(std::function<void()> open) { m_openDestination = std::move(open); }
     // Whether the language lists are loaded (off in tests that keep the texts untranslated).
     void setLoadLanguages(bool load) { m_loadLanguages = load; }
 
@@ -68,8 +71,9 @@ class Readiness
     BackupSession& m_session;
     ArchiverRunner m_runner;
     DestinationProvider m_destinationProvider;
-    std::unique_ptr<FolderDestination> m_folderDestination;
-    QString m_folderDestinationText;
+    // The destination of the configured kind, made by each pass when no provider is set.
+    std::unique_ptr<ProgramDestination> m_ownDestination;
+    std::function<void()> m_openDestination;
     bool m_loadLanguages = true;
     StoredSettings m_settings;
     bool m_destinationReachable = true;

@@ -6,6 +6,7 @@ namespace ombrix {
 class BackupRun;
 class Host;
 class IniStore;
+class ProgramDestination;
 class Readiness;
 class RunLog;
 struct ArchiveState;
@@ -18,9 +19,9 @@ namespace ombrix::ui {
 class WindowBackupControls;
 
 // One generation of the backup engines: the configuration store iniConfig opened on config.ini,
-// the readiness check and the backup run on top of it (each with its destination and archiver
-// runner). Every readiness pass makes a new generation, so nothing read by an earlier pass
-// survives it; the run log, the run state and the session outlive the generations.
+// the destination it names, and the readiness check and the backup run on top of them. Every readiness pass
+// makes a new generation, so nothing read by an earlier pass survives it; the run log, the run state and the
+// session outlive the generations.
 class BackupEngines
 {
   public:
@@ -33,9 +34,13 @@ class BackupEngines
     IniStore& config() { return *m_config; }
     Readiness& readiness() { return *m_readiness; }
     BackupRun& run() { return *m_run; }
+    // The destination of the kind this store names, with its FTP connection; the restore and
+    // merge engines of the generation work on it too.
+    ProgramDestination& destination() { return *m_destination; }
 
   private:
     std::unique_ptr<IniStore> m_config;
+    std::unique_ptr<ProgramDestination> m_destination;
     std::unique_ptr<Readiness> m_readiness;
     std::unique_ptr<BackupRun> m_run;
 };

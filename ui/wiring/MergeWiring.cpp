@@ -9,7 +9,7 @@
 #include "merge/ArchiveCountKeeper.h"
 #include "merge/MergeRun.h"
 #include "merge/MergeSetList.h"
-#include "storage/FolderDestination.h"
+#include "storage/ProgramDestination.h"
 #include "ui/mainwindow/MainWindow.h"
 #include "ui/mainwindow/MergePage.h"
 #include "ui/mainwindow/ProgramShell.h"
@@ -43,8 +43,9 @@ const QString restorePendingLog =
 struct MergeWiring::Engines
 {
     Engines(ProgramShell& shell, BackupWiring& backup, WindowMergeControls& controls,
-            std::shared_ptr<BackupEngines> owner, const QString& folderText)
-        : generation(std::move(owner)), config(&generation->config()), destination(folderText),
+            std::shared_ptr<BackupEngines> owner)
+        : generation(std::move(owner)), config(&generation->config()),
+          destination(generation->destination().destination()),
           setList(*shell.host(), controls, *config, shell.runState(), destination),
           run(*shell.host(), controls, *config, shell.runLog(), shell.runState(), backup.archiveState(),
               destination),
@@ -55,7 +56,7 @@ struct MergeWiring::Engines
 
     std::shared_ptr<BackupEngines> generation;
     IniStore* config;
-    FolderDestination destination;
+    Destination& destination;
     MergeSetList setList;
     MergeRun run;
     ArchiveCountKeeper keeper;
@@ -110,14 +111,13 @@ bool MergeWiring::ensureEngines()
     std::shared_ptr<BackupEngines> generation = m_backup.shareEngines();
     if (!generation)
         return m_engines != nullptr;
-    // The destination folder is taken once per readiness pass, so the list and the merge always
-    // work on the same folder, whatever is typed into the destination field meanwhile.
+    // The destination is the one of the readiness pass, so the list and the merge always work on
+    // the same destination, whatever is typed into the destination page meanwhile.
     if (m_engines && (busy() || m_engines->generation == generation))
         return true;
-    const QString folder = m_backup.controls().destinationFolder();
     m_controls->setSetList(nullptr);
     m_engines.reset();
-    m_engines = std::make_unique<Engines>(m_shell, m_backup, *m_controls, std::move(generation), folder);
+    m_engines = std::make_unique<Engines>(m_shell, m_backup, *m_controls, std::move(generation));
     m_controls->setSetList(&m_engines->setList);
     // A new generation follows the stored settings, coloured drawing of the set list among them.
     applyColoring(m_shell.window()->settingsPage()->colorListsBox()->isChecked());

@@ -8,6 +8,7 @@
 #include "ui/mainwindow/RunController.h"
 #include "ui/mainwindow/SettingsPage.h"
 #include "ui/wiring/BackupWiring.h"
+#include "ui/wiring/DestinationWiring.h"
 #include "ui/wiring/MergeWiring.h"
 #include "ui/wiring/NotifyWiring.h"
 #include "ui/wiring/RestoreWiring.h"
@@ -48,6 +49,7 @@ ProgramAssembly::ProgramAssembly(app::RunMode mode)
     LanguageHooks::install(hooks);
     m_shell = std::make_unique<ProgramShell>(mode, std::move(hooks));
     m_backup = std::make_unique<BackupWiring>(*m_shell);
+    m_destination = std::make_unique<DestinationWiring>(*m_shell, *m_backup);
     m_restore = std::make_unique<RestoreWiring>(*m_shell, *m_backup);
     m_merge = std::make_unique<MergeWiring>(*m_shell, *m_backup);
     m_notify = std::make_unique<NotifyWiring>(*m_shell);
@@ -78,6 +80,7 @@ ProgramAssembly::~ProgramAssembly()
     m_notify.reset();
     m_merge.reset();
     m_restore.reset();
+    m_destination.reset();
     m_backup.reset();
     m_shell.reset();
 }

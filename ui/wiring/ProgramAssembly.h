@@ -7,6 +7,7 @@
 namespace ombrix::ui {
 
 class BackupWiring;
+class DestinationWiring;
 class MergeWiring;
 class NotifyWiring;
 class ProgramShell;
@@ -39,6 +40,7 @@ class ProgramAssembly
   private:
     std::unique_ptr<ProgramShell> m_shell;
     std::unique_ptr<BackupWiring> m_backup;
+    std::unique_ptr<DestinationWiring> m_destination;
     std::unique_ptr<RestoreWiring> m_restore;
     std::unique_ptr<MergeWiring> m_merge;
     std::unique_ptr<NotifyWiring> m_notify;

@@ -9,8 +9,8 @@
 #include "platform/ProgramFolder.h"
 #include "restore/ArchiveBrowser.h"
 #include "restore/RestoreRun.h"
-#include "storage/FolderDestination.h"
 #include "storage/local/FileSystemWarning.h"
+#include "storage/ProgramDestination.h"
 #include "ui/dialogs/FileDialogs.h"
 #include "ui/mainwindow/BackupPage.h"
 #include "ui/mainwindow/DestinationPage.h"
@@ -101,7 +101,8 @@ RestoreWiring::RestoreWiring(ProgramShell& shell, BackupWiring& backup, QObject*
             return 0;
         const OperationScope operation(*this);
         ArchiverRunner runner(m_shell.runState(), *m_shell.host());
-        ArchiveSetChecks checks(*m_destination, runner, *m_shell.host(), m_backup.archiveState(), {});
+        ArchiveSetChecks checks(m_generation->destination().destination(), runner, *m_shell.host(),
+                                m_backup.archiveState(), {});
         return checks.destFolderSpeed();
     });
 }
@@ -142,20 +143,22 @@ bool RestoreWiring::ensureEngines()
     const bool blocked = m_browser && m_browser->exactStateBlocked();
     m_browser.reset();
     m_run.reset();
-    m_destination.reset();
     // The previous generation goes only now, after everything made on its store.
     m_generation = std::move(generation);
     IniStore* config = &m_generation->config();
     m_config = config;
-    // The applied destination, as the readiness pass of this store read it.
-    m_destination =
-        std::make_unique<FolderDestination>(config->readString(ConfigKeys::BACKUP_DIR, QString()));
+    // The applied destination, as the readiness pass of this store opened it.
+    Destination& destination = m_generation->destination().destination();
     Host& host = *m_shell.host();
     m_run = std::make_unique<RestoreRun>(host, *m_controls, *config, m_shell.runLog(), m_shell.runState(),
-                                         m_backup.archiveState(), *m_destination);
+                                         m_backup.archiveState(), destination);
+    m_run->setReconnect([&destination] {
+        destination.reconnect();
+        return destination.isOnline();
+    });
     m_run->setPausePercent(m_pausePercent);
     m_browser = std::make_unique<ArchiveBrowser>(host, *m_controls, *config, m_shell.runState(),
-                                                 m_backup.archiveState(), *m_destination);
+                                                 m_backup.archiveState(), destination);
     if (blocked)
         m_browser->blockExactState();
     return true;
@@ -340,8 +343,8 @@ void RestoreWiring::setColoredLists(bool on)
     SetEntryDelegate::setColored(m_shell.window()->restorePage()->setList(),
                                  m_backup.archiveState().archiveColorCache, on);
     if (on) {
-        if (m_destination)
-            m_destination->clearCaches();
+        if (m_generation)
+            m_generation->destination().destination().clearCaches();
         m_backup.controls().setRestoreListLoaded(false);
     }
 }

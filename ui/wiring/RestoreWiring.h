@@ -92,7 +92,6 @@ class RestoreWiring : public QObject
     // The generation whose store m_config is; held so the store lives as long as the engines.
     std::shared_ptr<BackupEngines> m_generation;
     IniStore* m_config = nullptr;
-    std::unique_ptr<FolderDestination> m_destination;
     std::unique_ptr<RestoreRun> m_run;
     std::unique_ptr<ArchiveBrowser> m_browser;
     TreeWindow* m_tree = nullptr;

@@ -1,0 +1,75 @@
+#include "ui/wiring/DestinationWiring.h"
+
+#include "core/config/ConfigKeys.h"
+#include "core/config/IniStore.h"
+#include "core/config/Scrambling.h"
+#include "core/lang/Translator.h"
+#include "platform/ProgramFolder.h"
+#include "storage/ftp/FtpConnection.h"
+#include "storage/ftp/FtpDestination.h"
+#include "storage/ProgramDestination.h"
+#include "ui/mainwindow/DestinationPage.h"
+#include "ui/mainwindow/MainWindow.h"
+#include "ui/mainwindow/ProgramShell.h"
+#include "ui/mainwindow/WindowHost.h"
+#include "ui/wiring/BackupEngines.h"
+#include "ui/wiring/BackupWiring.h"
+
+namespace ombrix::ui {
+
+DestinationWiring::DestinationWiring(ProgramShell& shell, BackupWiring& backup, QObject* parent)
+    : QObject(parent), m_shell(shell), m_backup(backup)
+{
+    DestinationPage* page = shell.window()->destinationPage();
+    connect(page, &DestinationPage::ftpApplyRequested, this, &DestinationWiring::applyFtp);
+    m_keepAlive.setInterval(FtpConnection::keepAlivePeriodMs);
+    connect(&m_keepAlive, &QTimer::timeout, this, &DestinationWiring::ftp_connectingTimer);
+    m_keepAlive.start();
+}
+
+void DestinationWiring::tell(const char* czechText)
+{
+    m_shell.host()->ask(AskKind::Information, getLang(QString::fromUtf8(czechText)));
+}
+
+void DestinationWiring::applyFtp()
+{
+    using namespace ConfigKeys;
+    const IniStore config(platform::programFile(QStringLiteral("config.ini")));
+    FtpSettings settings;
+    settings.kind = DestinationKind::Ftp;
+    settings.hostField = config.readString(BACKUP_FTP_HOST, QString());
+    settings.user = config.readString(BACKUP_FTP_USER, QString());
+    settings.password = desifruj(config.readString(BACKUP_FTP_PASS, QString()));
+    settings.passive = config.readBool(FTP_PASSIVE, true);
+    settings.binary = config.readBool(FTP_BINARY, true);
+    const QString remoteFolder = config.readString(BACKUP_FTP_DIR, QString());
+
+    FtpConnection probe(settings);
+    if (!probe.open()) {
+        tell("FTP spojení NEFUNGUJE");
+        m_backup.readinessCheck();
+        return;
+    }
+    FtpDestination destination(DestinationKind::Ftp, remoteFolder, probe, *m_shell.host(), m_shell.runState(),
+                               nullptr);
+    const bool folderThere = remoteFolder.trimmed().isEmpty() || destination.folderExists(QString());
+    probe.disconnect();
+    if (folderThere)
+        tell("FTP spojení funguje správně");
+    else
+        tell("FTP spojení funguje, vzdálený adresář bude vytvořen");
+    m_backup.readinessCheck();
+    Q_EMIT m_shell.window()->destinationPage()->restoreListStale();
+}
+
+void DestinationWiring::ftp_connectingTimer()
+{
+    BackupEngines* engines = m_backup.engines();
+    if (!engines)
+        return;
+    if (FtpConnection* connection = engines->destination().connection())
+        connection->keepAliveTick();
+}
+
+} // namespace ombrix::ui

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+namespace ombrix::ui {
+
+class BackupWiring;
+class ProgramShell;
+
+// The destination page's FTP "Použij" and the FTP keep-alive. The apply connects with the
+// account the page stored, says whether the connection works and whether the remote folder is
+// there, and runs the readiness pass, which opens the program's connection on these values. The
+// keep-alive (ftp_connecting) asks the server every 30 s while an FTP or network-disk
+// destination is online, so an idle connection is not dropped between runs.
+class DestinationWiring : public QObject
+{
+    Q_OBJECT
+
+  public:
+    DestinationWiring(ProgramShell& shell, BackupWiring& backup, QObject* parent = nullptr);
+
+    void applyFtp();
+    void ftp_connectingTimer();
+
+  private:
+    void tell(const char* czechText);
+
+    ProgramShell& m_shell;
+    BackupWiring& m_backup;
+    QTimer m_keepAlive;
+};
+
+} // namespace ombrix::ui
