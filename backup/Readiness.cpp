@@ -214,6 +214,16 @@ void Readiness::decide(bool done, const QString& last)
     }
 }
 
+// A scheduled run that cannot reach its destination ends by itself, with the reason as its last
+// status; a server that is down would otherwise let the automatic START try anyway.
+void Readiness::endScheduledRun()
+{
+    if (!m_controls.isScheduledRun())
+        return;
+    m_controls.disableAutoStart();
+    m_controls.xExit();
+}
+
 void Readiness::checkReachable()
 {
     m_destinationReachable = true;
@@ -239,10 +249,7 @@ void Readiness::checkReachable()
         }
         m_controls.setStartEnabled(false);
         semafor(m_host, 0);
-        if (m_controls.isScheduledRun()) {
-            m_controls.disableAutoStart();
-            m_controls.xExit();
-        }
+        endScheduledRun();
         return;
     }
     case DestinationKind::Ftp:
@@ -254,6 +261,7 @@ void Readiness::checkReachable()
         info(m_host, status("FTP připojení není dostupné. Zálohování není možné."));
         m_controls.setStartEnabled(false);
         semafor(m_host, 0);
+        endScheduledRun();
         return;
     case DestinationKind::Skyvra:
         if (destinationUsable()) {
@@ -264,6 +272,7 @@ void Readiness::checkReachable()
         info(m_host, status("Vzdálený disk není dostupný. Zálohování není možné."));
         m_controls.setStartEnabled(false);
         semafor(m_host, 0);
+        endScheduledRun();
         return;
     }
 }

@@ -60,6 +60,7 @@ class Readiness
     void checkReachable();
     Destination& destination();
     bool destinationUsable();
+    void endScheduledRun();
 
     Host& m_host;
     BackupControls& m_controls;

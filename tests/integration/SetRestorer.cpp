@@ -3,6 +3,7 @@
 #include "core/catalog/CatalogFile.h"
 #include "core/catalog/CatalogLine.h"
 #include "core/catalog/SetLayout.h"
+#include "core/remote/RemoteName.h"
 #include "SourceTree.h"
 
 #include <QDir>
@@ -14,8 +15,8 @@
 
 namespace ombrix::test {
 
-SetRestorer::SetRestorer(const QString& destination, const QString& password)
-    : m_destination(destination), m_password(password)
+SetRestorer::SetRestorer(const QString& destination, const QString& password, Layout layout)
+    : m_destination(destination), m_password(password), m_layout(layout)
 {
 }
 
@@ -64,12 +65,31 @@ QByteArray SetRestorer::extractSingle(const QString& archive, const QString& pas
     return file.readAll();
 }
 
+// On a server every name below the set folder is stored encoded, the set folder itself not.
+QString SetRestorer::archiveOfLine(const QString& line) const
+{
+    if (m_layout == Layout::Folder)
+        return SetLayout::archivePathOfLine(m_destination, line);
+    const QString relative =
+        QLatin1Char('/') + catalogField(line, CatalogLine::Set) + QLatin1Char('/') +
+        SetLayout::pathInSet(catalogField(line, CatalogLine::Path),
+                             catalogField(line, CatalogLine::PlainCopy) == QLatin1String("1"));
+    return m_destination + fnEncode(relative);
+}
+
+QString SetRestorer::sideArchive(const QString& set, QStringView side) const
+{
+    if (m_layout == Layout::Folder)
+        return SetLayout::sideArchivePath(m_destination, set, side);
+    return m_destination + QLatin1Char('/') + set + QLatin1Char('/') +
+           encodeRemoteName(side.toString() + QStringLiteral(".7z"));
+}
+
 QStringList SetRestorer::catalog(const QString& set, bool* ok) const
 {
     *ok = false;
     bool extracted = false;
-    const QByteArray bytes = extractSingle(
-        SetLayout::sideArchivePath(m_destination, set, SetLayout::catalogFile), m_password, &extracted);
+    const QByteArray bytes = extractSingle(sideArchive(set, SetLayout::catalogFile), m_password, &extracted);
     if (!extracted)
         return {};
     QTemporaryDir work;
@@ -91,7 +111,7 @@ SetRestorer::Result SetRestorer::restore(const QString& set) const
         return result;
     for (const QString& line : std::as_const(result.lines)) {
         const QString path = catalogField(line, CatalogLine::Path);
-        const QString archive = SetLayout::archivePathOfLine(m_destination, line);
+        const QString archive = archiveOfLine(line);
         QByteArray bytes;
         bool ok = false;
         if (catalogField(line, CatalogLine::PlainCopy) == QLatin1String("1")) {
@@ -124,7 +144,7 @@ QStringList SetRestorer::failingArchives(const QString& set) const
     for (const QString& line : catalog(set, &ok)) {
         if (catalogField(line, CatalogLine::PlainCopy) == QLatin1String("1") &&
             catalogField(line, CatalogLine::Set) == set)
-            plainCopies.insert(SetLayout::archivePathOfLine(m_destination, line));
+            plainCopies.insert(archiveOfLine(line));
     }
     QStringList archives;
     const QString root = QDir(m_destination).filePath(set);

@@ -22,7 +22,15 @@ class SetRestorer
         QStringList failures;              // "path: why" for each file that could not be restored
     };
 
-    SetRestorer(const QString& destination, const QString& password = {});
+    // How the sets lie below the destination folder: as a folder destination writes them, or as
+    // an FTP server stores them (every name below the set folder encoded).
+    enum class Layout
+    {
+        Folder,
+        Server
+    };
+
+    SetRestorer(const QString& destination, const QString& password = {}, Layout layout = Layout::Folder);
 
     // The stored catalog of a set; ok false when it cannot be extracted or read.
     QStringList catalog(const QString& set, bool* ok) const;
@@ -40,8 +48,12 @@ class SetRestorer
                                     QString* storedName = nullptr);
 
   private:
+    QString archiveOfLine(const QString& line) const;
+    QString sideArchive(const QString& set, QStringView side) const;
+
     QString m_destination;
     QString m_password;
+    Layout m_layout;
 };
 
 } // namespace ombrix::test
