@@ -27,9 +27,9 @@ DestinationWiring::DestinationWiring(ProgramShell& shell, BackupWiring& backup, 
     m_keepAlive.start();
 }
 
-void DestinationWiring::tell(const char* czechText)
+void DestinationWiring::tell(const QString& text)
 {
-    m_shell.host()->ask(AskKind::Information, getLang(QString::fromUtf8(czechText)));
+    m_shell.host()->ask(AskKind::Information, text);
 }
 
 void DestinationWiring::applyFtp()
@@ -47,7 +47,7 @@ void DestinationWiring::applyFtp()
 
     FtpConnection probe(settings);
     if (!probe.open()) {
-        tell("FTP spojení NEFUNGUJE");
+        tell(getLang(QStringLiteral("FTP spojení NEFUNGUJE")));
         m_backup.readinessCheck();
         return;
     }
@@ -56,9 +56,9 @@ void DestinationWiring::applyFtp()
     const bool folderThere = remoteFolder.trimmed().isEmpty() || destination.folderExists(QString());
     probe.disconnect();
     if (folderThere)
-        tell("FTP spojení funguje správně");
+        tell(getLang(QStringLiteral("FTP spojení funguje správně")));
     else
-        tell("FTP spojení funguje, vzdálený adresář bude vytvořen");
+        tell(getLang(QStringLiteral("FTP spojení funguje, vzdálený adresář bude vytvořen")));
     m_backup.readinessCheck();
     Q_EMIT m_shell.window()->destinationPage()->restoreListStale();
 }

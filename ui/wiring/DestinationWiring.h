@@ -24,7 +24,7 @@ class DestinationWiring : public QObject
     void ftp_connectingTimer();
 
   private:
-    void tell(const char* czechText);
+    void tell(const QString& text);
 
     ProgramShell& m_shell;
     BackupWiring& m_backup;
