@@ -107,8 +107,12 @@ SourceState stateOf(const QString& path)
 
 bool Archiver::archivovat(const QString& filename, const QString& nekompr)
 {
+    return archivovatFrom(filename, sourcePath(filename), nekompr);
+}
+
+bool Archiver::archivovatFrom(const QString& filename, const QString& source, const QString& nekompr)
+{
     m_lastReading = {};
-    const QString source = sourcePath(filename);
     if (!TestFile(source, 0))
         return false;
     // File times are the system's own, whatever clock the run names its sets by.

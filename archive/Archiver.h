@@ -40,6 +40,9 @@ class Archiver
     // nekompr "1" stores a plain copy, anything else a 7z archive. True when the file is now in
     // the set and verified.
     bool archivovat(const QString& filename, const QString& nekompr);
+    // The same for the side file filename, read from source (a file of that bare name kept
+    // elsewhere, such as the copy a run took when it began).
+    bool archivovatFrom(const QString& filename, const QString& source, const QString& nekompr);
 
     // The archiver's level for a file: "5" with high compression, else "0" when the file's
     // extension (from its last ".", letters A-Z lower-cased) occurs anywhere in

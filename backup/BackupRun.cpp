@@ -10,6 +10,7 @@
 #include "backup/BackupSession.h"
 #include "backup/CatalogBuilder.h"
 #include "backup/ChangeAnalysis.h"
+#include "backup/RunFileCopies.h"
 #include "backup/SourceScanner.h"
 #include "core/catalog/CatalogFile.h"
 #include "core/catalog/CatalogLine.h"
@@ -171,7 +172,15 @@ void BackupRun::start()
         SetName::now(), QStringList{m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString())} +
                             destination().listSetFolders());
 
-    const SourcesFile::ReadResult sources = SourcesFile::read(platform::programFile(SourcesFile::fileName));
+    // A new set is built from a copy of the source list taken now; the set stores that copy.
+    // Copies of starts that made no set go; the last set's stay until this run's catalog is in.
+    QString sourcesPath = platform::programFile(SourcesFile::fileName);
+    if (m_session.backupMode != BackupMode::pokracovani) {
+        RunFileCopies::forgetAllBut(m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString()));
+        if (RunFileCopies::keep(m_currentArchiveName, SourcesFile::fileName))
+            sourcesPath = RunFileCopies::sourceOf(m_currentArchiveName, SourcesFile::fileName);
+    }
+    const SourcesFile::ReadResult sources = SourcesFile::read(sourcesPath);
     bool anyEntry = false;
     for (const QString& line : sources.lines)
         anyEntry = anyEntry || !line.trimmed().isEmpty();
@@ -386,6 +395,9 @@ bool BackupRun::writeCatalog()
     m_config.writeInt(ConfigKeys::LAST_BACKUP_DONE, 0);
     m_config.writeString(ConfigKeys::LAST_ARCHIV_NAME, m_currentArchiveName);
     m_catalogWritten = true;
+    // The settings this set is written with; the previous set can no longer need its copies.
+    RunFileCopies::keep(m_currentArchiveName, SetLayout::configFile.toString());
+    RunFileCopies::forgetAllBut(m_currentArchiveName);
     return true;
 }
 
@@ -655,6 +667,7 @@ void BackupRun::complete()
     m_session.backupMode = BackupMode::inkremental;
     m_config.writeInt(ConfigKeys::LAST_BACKUP_DONE, 1);
     m_config.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, 0);
+    markCopyCompleted();
     m_runLog.save();
 
     const QString message = m_runStatus == RunWarnings
@@ -723,7 +736,21 @@ bool BackupRun::archiveSideFile(const QString& name, const QString& set)
     if (!set.isEmpty())
         settings.targetArchiveName = set;
     Archiver archiver(destination(), m_runner, m_host, &m_runLog, settings);
-    return archiver.archivovat(name, QStringLiteral("0"));
+    return archiver.archivovatFrom(name, RunFileCopies::sourceOf(settings.targetArchiveName, name),
+                                   QStringLiteral("0"));
+}
+
+// The set's copy of config.ini says what config.ini says once the set is complete, as the
+// program folder's file did when sets stored that: the settings stay those of the start.
+void BackupRun::markCopyCompleted()
+{
+    const QString name = SetLayout::configFile.toString();
+    const QString copy = RunFileCopies::sourceOf(m_currentArchiveName, name);
+    if (copy == platform::programFile(name))
+        return;
+    IniStore copied(copy);
+    copied.writeInt(ConfigKeys::LAST_BACKUP_DONE, 1);
+    copied.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, 0);
 }
 
 // Every "*.tmp" of the program folder, hidden ones included: the archiver names its work file

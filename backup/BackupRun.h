@@ -76,6 +76,7 @@ class BackupRun
     bool scanAndBuildCatalog(const QStringList& sourceLines);
     bool compareWithPrevious();
     void completeLastSet();
+    void markCopyCompleted();
     bool writeCatalog();
     bool prepareResume();
     void archivingLoop();

@@ -452,5 +452,56 @@ TEST_F(BackupRunTest, BufferedRunRecordsEveryNthFile)
     expectRestorable(lastSet());
 }
 
+// A run killed right after it completed leaves its set without the source list and settings; the
+// next start puts them in. They must be the ones that run began with, not the files as edited
+// since: an exact-state restore of the set deletes folders by the list it holds.
+TEST_F(BackupRunTest, ASetCompletedByTheNextStartHoldsTheListAndSettingsItsRunBeganWith)
+{
+    const QString one = sources.path() + QStringLiteral("/one");
+    const QString two = sources.path() + QStringLiteral("/two");
+    writeSource(QStringLiteral("one/x.txt"), "x");
+    writeSource(QStringLiteral("two/y.txt"), "y");
+    ASSERT_TRUE(SourcesFile::write(program->file(SourcesFile::fileName), {one}));
+    pressStart();
+    const QString first = lastSet();
+    ASSERT_FALSE(first.isEmpty());
+    for (const auto side : {SetLayout::sourcesFile, SetLayout::configFile})
+        ASSERT_TRUE(QFile::remove(SetLayout::sideArchivePath(destination.path(), first, side)));
+
+    ASSERT_TRUE(SourcesFile::write(program->file(SourcesFile::fileName), {one, two}));
+    ASSERT_TRUE(config->writeString(ConfigKeys::BACKUP_FTP_HOST, QStringLiteral("edited.invalid")));
+    restartProgram();
+    pressStart();
+    ASSERT_EQ(sets().size(), 2);
+    const QString second = lastSet();
+
+    const auto sideFile = [this](const QString& set, QStringView side) {
+        bool ok = false;
+        const QByteArray bytes = extract(SetLayout::sideArchivePath(destination.path(), set, side), {}, &ok);
+        EXPECT_TRUE(ok) << set.toStdString() << " " << side.toString().toStdString();
+        return bytes;
+    };
+    const QByteArray firstList = sideFile(first, SetLayout::sourcesFile);
+    EXPECT_TRUE(firstList.contains(one.toUtf8()));
+    EXPECT_FALSE(firstList.contains(two.toUtf8())) << firstList.toStdString();
+    const QByteArray secondList = sideFile(second, SetLayout::sourcesFile);
+    EXPECT_TRUE(secondList.contains(two.toUtf8())) << secondList.toStdString();
+
+    QTemporaryDir unpacked;
+    ASSERT_TRUE(unpacked.isValid());
+    const QString firstConfig = unpacked.filePath(QStringLiteral("config.ini"));
+    QFile out(firstConfig);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(sideFile(first, SetLayout::configFile));
+    out.close();
+    const IniStore stored(firstConfig);
+    EXPECT_EQ(stored.readString(ConfigKeys::BACKUP_FTP_HOST, QString()), QString());
+    EXPECT_EQ(stored.readString(ConfigKeys::LAST_ARCHIV_NAME, QString()), first);
+    EXPECT_EQ(stored.readString(ConfigKeys::LAST_BACKUP_DONE, QString()), QStringLiteral("1"));
+    // Only the copies of the set now being the last one are kept.
+    EXPECT_FALSE(QFileInfo::exists(program->file(QStringLiteral("runfiles/") + first)));
+    EXPECT_TRUE(QFileInfo::exists(program->file(QStringLiteral("runfiles/%1/sources.txt").arg(second))));
+}
+
 } // namespace
 } // namespace ombrix::test

@@ -76,14 +76,15 @@ TEST_F(CrashResumeTest, KilledAtEachStepResumesToACompleteSet)
 
     ArchiverWrapper wrapper;
     ASSERT_TRUE(wrapper.isValid());
-    // The side files are stored from the program folder.
+    // The side files are stored from the program folder, the source list from the copy the run
+    // took when it began.
     const ArchiverWrapper::Call catalogStore{QStringLiteral("a"),
                                              program->file(QStringLiteral("archivlist.csv"))};
     const ArchiverWrapper::Call fileArchive{QStringLiteral("a"), sources.path() + QStringLiteral("/*")};
     const ArchiverWrapper::Call fileTest{QStringLiteral("l"), QStringLiteral("*/.ombrix-*")};
     const ArchiverWrapper::Call logStore{QStringLiteral("a"), program->file(QStringLiteral("log.txt"))};
     const ArchiverWrapper::Call sourcesStore{QStringLiteral("a"),
-                                             program->file(QStringLiteral("sources.txt"))};
+                                             program->file(QStringLiteral("runfiles/*/sources.txt"))};
 
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round == 0 ? "full backup" : "incremental backup");

@@ -185,6 +185,9 @@ TEST_F(FtpRunTest, ServerDownAtTheStartEndsTheRunAndChangesNothing)
     EXPECT_EQ(config(sandbox, ConfigKeys::LAST_BACKUP_DONE), doneBefore);
     EXPECT_EQ(config(sandbox, ConfigKeys::LAST_ARCHIV_NAME), lastBefore);
     EXPECT_FALSE(QFileInfo::exists(serverDestination()));
+    // The folder BACKUP_DIR still names is no stand-in for the server.
+    ASSERT_TRUE(QFileInfo(sandbox.destination()).isDir());
+    EXPECT_TRUE(sandbox.sets().isEmpty()) << sandbox.sets().join(QLatin1Char(' ')).toStdString();
 }
 
 // The server stops in the middle of a run: the run ends interrupted, and once the server is back
