@@ -13,6 +13,7 @@
 #include "core/catalog/SetName.h"
 #include "core/config/ConfigKeys.h"
 #include "core/config/IniStore.h"
+#include "core/config/Scrambling.h"
 #include "core/host/Host.h"
 #include "core/host/RunState.h"
 #include "core/log/RunLog.h"
@@ -108,7 +109,8 @@ class RangeMerge : public MergeControls
 
 int usage()
 {
-    std::fprintf(stderr, "usage: ombrix_bench restore HOME SET TARGET | merge HOME FROM TO\n");
+    std::fprintf(stderr,
+                 "usage: ombrix_bench restore HOME SET TARGET | merge HOME FROM TO | scramble PASSWORD\n");
     return 2;
 }
 
@@ -118,6 +120,11 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    // The form config.ini keeps a password in, for benchmarks that write a config themselves.
+    if (args.size() == 3 && args.at(1) == QLatin1String("scramble")) {
+        std::printf("%s\n", sifruj(args.at(2)).toUtf8().constData());
+        return 0;
+    }
     if (args.size() != 5)
         return usage();
     const QString mode = args.at(1);
