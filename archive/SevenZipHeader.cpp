@@ -1,11 +1,10 @@
 #include "archive/SevenZipHeader.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <archive.h>
 #include <archive_entry.h>
 #include <locale.h>
+#include <QFile>
+#include <QFileInfo>
 
 namespace ombrix {
 

@@ -17,8 +17,8 @@ class SevenZipHeader
   public:
     struct Entry
     {
-        QString name;      // the path stored in the archive, "/"-separated
-        qint64 size = -1;  // the unpacked size; -1 when the header gives none
+        QString name;     // the path stored in the archive, "/"-separated
+        qint64 size = -1; // the unpacked size; -1 when the header gives none
         bool isFile = false;
         bool encrypted = false;
     };

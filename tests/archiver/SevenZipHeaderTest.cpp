@@ -5,13 +5,12 @@
 #include "core/archiver/ArchiverCommands.h"
 #include "support/TempProgramFolder.h"
 
+#include <clocale>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-
-#include <clocale>
 #include <string>
 #include <utility>
 
@@ -168,9 +167,9 @@ TEST_F(SevenZipHeaderTest, RefusesEncryptedArchives)
         EXPECT_TRUE(header.entries.first().encrypted);
     }
 
-    const QString namesEncrypted =
-        archiveByHand(m_folder.file(QStringLiteral("he.7z")), {QStringLiteral("-mx1"), QStringLiteral("-mhe=on")},
-                      {source}, QStringLiteral("secret"));
+    const QStringList encryptNames = {QStringLiteral("-mx1"), QStringLiteral("-mhe=on")};
+    const QString namesEncrypted = archiveByHand(m_folder.file(QStringLiteral("he.7z")), encryptNames,
+                                                 {source}, QStringLiteral("secret"));
     EXPECT_FALSE(SevenZipHeader::holdsOneFile(namesEncrypted, QStringLiteral("secret.txt"), content.size()));
     const SevenZipHeader::Result header = SevenZipHeader::read(namesEncrypted);
     EXPECT_FALSE(header.readable);
@@ -223,8 +222,8 @@ TEST_F(SevenZipHeaderTest, RefusesAnArchiveWithMoreThanOneFileOrAFolder)
 {
     const QString first = makeFile(QStringLiteral("first.txt"), "first");
     const QString second = makeFile(QStringLiteral("second.txt"), "second!");
-    const QString two = archiveByHand(m_folder.file(QStringLiteral("two.7z")), {QStringLiteral("-mx1")},
-                                      {first, second});
+    const QString two =
+        archiveByHand(m_folder.file(QStringLiteral("two.7z")), {QStringLiteral("-mx1")}, {first, second});
     EXPECT_FALSE(testZip(m_runner, two, QString()));
     EXPECT_FALSE(SevenZipHeader::holdsOneFile(two, QStringLiteral("first.txt"), 5));
     EXPECT_FALSE(SevenZipHeader::holdsOneFile(two, QStringLiteral("second.txt"), 7));
