@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Where writing a one-file 7z archive in process beats starting the archiver (not part of ctest).
 
-  inprocess_bench.py [--bin DIR] [--work DIR] [--repeat N] [--levels 1,0,5] [--ctypes]
+  inprocess_bench.py [--bin DIR] [--work DIR] [--repeat N] [--levels 1,0,5] [--use-bench]
 
 For every size from 0 B to 4 MiB, for compressible (text) and incompressible (random) content
 and for each compression level the program uses, it times
@@ -12,8 +12,8 @@ and for each compression level the program uses, it times
   in process: the one-entry archive written with libarchive's 7-Zip writer (store for level 0,
               LZMA2 otherwise) and its header read back and judged (one file, name, size).
 
-The in-process figures come from `ombrix_bench pack` (the program's own code) when it is found
-in --bin, else from the same library calls made here through ctypes (--ctypes forces that).
+The in-process figures come from the library calls the program makes, made here through ctypes;
+with --use-bench from `ombrix_bench pack` in --bin (the program's own code, once it has a writer).
 Printed: the median of each, and per level and content the size at which the archiver becomes
 the faster way (the crossover), interpolated between the measured sizes on a log scale.
 """
@@ -191,12 +191,14 @@ def main():
     parser.add_argument("--work", default="/tmp/ombrix-bench")
     parser.add_argument("--repeat", type=int, default=15, help="runs per figure (fewer above 1 MiB)")
     parser.add_argument("--levels", default="1,0,5")
-    parser.add_argument("--ctypes", action="store_true", help="measure libarchive through ctypes")
+    parser.add_argument("--use-bench", action="store_true", help="measure `ombrix_bench pack` instead of ctypes")
     args = parser.parse_args()
     if not shutil.which("7za"):
         sys.exit("no 7za on PATH")
     bench = os.path.join(args.bin, "ombrix_bench")
-    use_bench = not args.ctypes and os.access(bench, os.X_OK)
+    use_bench = args.use_bench
+    if use_bench and not os.access(bench, os.X_OK):
+        sys.exit("no ombrix_bench at %s (use --bin)" % bench)
     lib = None if use_bench else LibArchive()
     root = os.path.join(os.path.abspath(args.work), "inprocess")
     shutil.rmtree(root, ignore_errors=True)
