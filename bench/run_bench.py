@@ -2,7 +2,7 @@
 """Ombrix benchmarks (not part of ctest). See bench/README.md.
 
   run_bench.py [--bin DIR] [--work DIR] [--files N] [--small-files N]
-               [--only full|nochange|restore|merge]
+               [--only full|nochange|restore|merge|reference]
 
 1. full: a full backup of N mixed files (default 2,000) with `ombrix -start`, against the bare
    sequence the program runs per file (`7za a` with the same switches and level, then `7za l`).
@@ -11,6 +11,7 @@
 4. restore: the restore engine (driven by ombrix_bench) restoring the full set of N mixed files
    below a folder, against the bare `7za e` sequence over the same archives.
 5. merge: the merge engine merging 5 sets (a full backup and 4 incremental runs of N files).
+reference (only when asked for): reference_bench.py, the program beside 7za and restic.
 """
 import argparse
 import os
@@ -136,16 +137,10 @@ def catalog_time(mtime):
     return time.strftime("%Y-%m-%d-%H-%M-%S", t)
 
 
-def bench_nochange(binary, work, files):
-    print("== 2./3. no-change incremental run over %d small files" % files)
-    root = os.path.join(work, "nochange")
-    shutil.rmtree(root, ignore_errors=True)
-    source, home, dest = (os.path.join(root, n) for n in ("src", "program", "dest"))
-    t0 = time.monotonic()
-    subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), source, str(files), "--small"], check=True)
-    print("  generated in %.1f s" % (time.monotonic() - t0))
-    # The previous set is made by hand (archiving 100,000 files one by one would take hours):
-    # its catalog lists every file as the program would, so the run finds nothing changed.
+def hand_made_previous_set(root, source, home, dest):
+    """The previous set made by hand (archiving 100,000 files one by one would take hours): its
+    catalog lists every file as the program would, so a run finds nothing changed. Also writes the
+    program folder that names it as the last set. Returns the set's name."""
     set_name = "OMX_2020-01-01_00-00-00"
     lines = []
     for folder, _, names in os.walk(source):
@@ -160,6 +155,18 @@ def bench_nochange(binary, work, files):
     subprocess.run(["7za", "a", os.path.join(set_dir, "archivlist.csv.7z"), catalog, "-mx1"],
                    check=True, stdout=subprocess.DEVNULL)
     make_program_folder(home, dest, source, ("LAST_ARCHIV_NAME=" + set_name,))
+    return set_name
+
+
+def bench_nochange(binary, work, files):
+    print("== 2./3. no-change incremental run over %d small files" % files)
+    root = os.path.join(work, "nochange")
+    shutil.rmtree(root, ignore_errors=True)
+    source, home, dest = (os.path.join(root, n) for n in ("src", "program", "dest"))
+    t0 = time.monotonic()
+    subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), source, str(files), "--small"], check=True)
+    print("  generated in %.1f s" % (time.monotonic() - t0))
+    set_name = hand_made_previous_set(root, source, home, dest)
 
     t0 = time.monotonic()
     subprocess.run(["find", source, "-type", "f"], stdout=subprocess.DEVNULL, check=True)
@@ -310,12 +317,19 @@ def main():
     parser.add_argument("--work", default="/tmp/ombrix-bench")
     parser.add_argument("--files", type=int, default=2000)
     parser.add_argument("--small-files", type=int, default=100000)
-    parser.add_argument("--only", choices=["full", "nochange", "restore", "merge"])
+    parser.add_argument("--only", choices=["full", "nochange", "restore", "merge", "reference"],
+                        help="reference: the side-by-side figures against 7za and restic (reference_bench.py; "
+                             "not part of the default run)")
     args = parser.parse_args()
     binary = os.path.join(args.bin, "ombrix")
     if not os.access(binary, os.X_OK):
         sys.exit("no ombrix at %s (use --bin)" % binary)
     os.makedirs(args.work, exist_ok=True)
+    if args.only == "reference":
+        import reference_bench
+        reference_bench.run(args.bin, os.path.abspath(args.work), args.files, args.small_files,
+                            reference_bench.DEFAULT_NOCHANGE)
+        return
     if args.only in (None, "full"):
         bench_full(binary, os.path.abspath(args.work), args.files)
     if args.only in (None, "nochange"):

@@ -44,8 +44,9 @@ set(CPACK_STRIP_FILES ON)
 # What the programs load at run time on Debian 12, named by hand so the list is exactly this:
 # the C and C++ runtime, Qt 6 Core, Gui and Widgets (libqt6gui6 also holds the xcb and offscreen
 # platform plugins, which pulls in what those need), the Poco libraries the engine links, zlib,
-# and 7-Zip's 7za (p7zip-full), which every archive operation starts. The package test checks
-# that every library the packaged programs need directly belongs to one of these.
+# libarchive (7z headers read in process) and 7-Zip's 7za (p7zip-full), which every archive
+# operation starts. The package test checks that every library the packaged programs need
+# directly belongs to one of these.
 set(OMBRIX_DEBIAN_DEPENDS
     libc6
     libgcc-s1
@@ -59,6 +60,7 @@ set(OMBRIX_DEBIAN_DEPENDS
     libpococrypto80
     libpocoutil80
     zlib1g
+    libarchive13
     p7zip-full)
 list(JOIN OMBRIX_DEBIAN_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 

@@ -1,5 +1,6 @@
 #include "platform/ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -23,6 +24,9 @@ namespace ombrix::platform {
 namespace {
 
 constexpr int waitSliceMs = 50;
+// Without a pidfd a child's end cannot be waited for together with others; it is asked for this
+// often instead.
+constexpr int blindSliceMs = 5;
 
 QString systemErrorText(int error)
 {
@@ -362,6 +366,40 @@ bool ChildProcess::waitFor(int timeoutMs)
     if (ready > 0 && m_inputFd >= 0)
         feedInput();
     return reap(false);
+}
+
+bool ChildProcess::waitForAny(const std::vector<ChildProcess*>& children, int timeoutMs)
+{
+    std::vector<pollfd> fds;
+    bool blind = false;
+    for (ChildProcess* child : children) {
+        if (!child || child->m_pid <= 0)
+            continue;
+        if (child->m_ended)
+            return true;
+        child->feedInput();
+        if (child->reap(false))
+            return true;
+        if (child->m_pidFd >= 0)
+            fds.push_back(pollfd{child->m_pidFd, POLLIN, 0});
+        else
+            blind = true;
+        if (child->m_inputFd >= 0)
+            fds.push_back(pollfd{child->m_inputFd, POLLOUT, 0});
+    }
+    if (fds.empty() && !blind)
+        return false;
+    const int timeout = blind ? std::min(timeoutMs, blindSliceMs) : timeoutMs;
+    ::poll(fds.empty() ? nullptr : fds.data(), nfds_t(fds.size()), timeout);
+    bool ended = false;
+    for (ChildProcess* child : children) {
+        if (!child || !child->running())
+            continue;
+        child->feedInput();
+        if (child->reap(false))
+            ended = true;
+    }
+    return ended;
 }
 
 void ChildProcess::kill()

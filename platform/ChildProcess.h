@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace ombrix::platform {
 
@@ -60,6 +61,11 @@ class ChildProcess
     bool waitFor(int timeoutMs);
     // SIGKILL to the child's whole process group.
     void kill();
+    // Waits at most timeoutMs until any of the children ends, feeding their standard input
+    // meanwhile, so several children can run at once and each is seen the moment it ends.
+    // True when at least one of them has ended (and has been reaped); false at once when none
+    // of them is running.
+    static bool waitForAny(const std::vector<ChildProcess*>& children, int timeoutMs);
 
     qint64 processId() const { return m_pid; }
     bool running() const { return m_pid > 0 && !m_ended; }

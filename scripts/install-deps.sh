@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins
-    libpoco-dev zlib1g-dev libssl-dev
+    libpoco-dev zlib1g-dev libssl-dev libarchive-dev
     p7zip-full strace
     libgtest-dev libgmock-dev
     python3-pyftpdlib python3-aiosmtpd python3-openssl
