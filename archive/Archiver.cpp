@@ -4,6 +4,7 @@
 #include "archive/ArchiverRunner.h"
 #include "archive/FileCopy.h"
 #include "archive/SetLocation.h"
+#include "archive/SevenZipHeader.h"
 #include "archive/TemporaryFiles.h"
 #include "core/archiver/ArchiverCommands.h"
 #include "core/host/Host.h"
@@ -192,12 +193,32 @@ bool Archiver::archiveInPlace(const QString& source, const QString& archive, con
     if (scratch.isEmpty())
         return false;
     const QString password = m_settings.encryptsNewArchives() ? m_settings.archivePassword : QString();
+    const qint64 sizeBefore = QFileInfo(source).size();
     m_runner.run(ArchiverCommands::addFile(scratch, QFileInfo(source).absoluteFilePath(), level,
                                            platform::programFolder(), password));
-    const bool result =
-        testZip(m_runner, scratch, m_settings.archivePassword) && placeScratch(scratch, archive);
+    const bool result = holdsWrittenFile(scratch, source, sizeBefore, password) && placeScratch(scratch, archive);
     QFile::remove(scratch);
     return result;
+}
+
+// An archive written without a password is checked from its header in this process: one file,
+// under the source's bare name, of the size the source had (unless the source changed while it
+// was read: such a file is archived again by the next run, and its archive holds whatever was
+// read). That spares an archiver start per file. Encrypted archives are listed by the archiver
+// with the password, which also proves the password opens them.
+bool Archiver::holdsWrittenFile(const QString& archive, const QString& source, qint64 sizeBefore,
+                                const QString& password)
+{
+    if (!password.isEmpty() || !m_settings.archivePassword.isEmpty())
+        return testZip(m_runner, archive, m_settings.archivePassword);
+    const SevenZipHeader::Result header = SevenZipHeader::read(archive, 2);
+    if (!header.readable || header.moreEntries || header.entries.size() != 1)
+        return false;
+    const SevenZipHeader::Entry& entry = header.entries.first();
+    if (!entry.isFile || entry.encrypted || entry.name != QFileInfo(source).fileName())
+        return false;
+    const qint64 sizeNow = QFileInfo(source).size();
+    return sizeNow != sizeBefore || entry.size == sizeNow;
 }
 
 bool Archiver::copyInPlace(const QString& source, const QString& target)
@@ -223,10 +244,11 @@ bool Archiver::archiveAndUpload(const QString& filename, const QString& source, 
     const QString temporary = platform::programFile(name + QStringLiteral(".7z.tmp"));
     QFile::remove(temporary);
     const QString password = m_settings.encryptsNewArchives() ? m_settings.archivePassword : QString();
+    const qint64 sizeBefore = QFileInfo(source).size();
     m_runner.run(ArchiverCommands::addFile(temporary, QFileInfo(source).absoluteFilePath(), level,
                                            platform::programFolder(), password));
     // A broken archive is never uploaded: the test runs on the local archive before the transfer.
-    bool result = testZip(m_runner, temporary, m_settings.archivePassword);
+    bool result = holdsWrittenFile(temporary, source, sizeBefore, password);
     if (result) {
         TransferIndicator indicator(m_host);
         if (m_destination.fileExists(entry))

@@ -55,6 +55,8 @@ class Archiver
     const SourceReading& lastReading() const { return m_lastReading; }
 
   private:
+    bool holdsWrittenFile(const QString& archive, const QString& source, qint64 sizeBefore,
+                          const QString& password);
     bool store(const QString& filename, const QString& source, const QString& nekompr);
     bool archiveInPlace(const QString& source, const QString& archive, const QString& level);
     bool copyInPlace(const QString& source, const QString& target);

@@ -100,7 +100,10 @@ TEST_F(KillResumeTest, KilledAtEachStepResumesToARestorableSet)
         {"file archive",
          {QStringLiteral("a"), sandbox.sourceRoot() + QStringLiteral("/*")},
          int(random.bounded(2, 40))},
-        {"file test", {QStringLiteral("l"), QStringLiteral("*/.ombrix-*")}, int(random.bounded(1, 20))},
+        // (Archives without a password are checked in the program itself: no test call to stop at.)
+        {"file archive",
+         {QStringLiteral("a"), sandbox.sourceRoot() + QStringLiteral("/*")},
+         int(random.bounded(2, 40))},
         {"file archive",
          {QStringLiteral("a"), sandbox.sourceRoot() + QStringLiteral("/*")},
          int(random.bounded(2, 40))},
