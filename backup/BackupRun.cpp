@@ -24,6 +24,8 @@
 #include "core/lang/Translator.h"
 #include "core/log/LogLines.h"
 #include "core/log/RunLog.h"
+#include "core/log/RunProgressReport.h"
+#include "core/log/RunSummaryReport.h"
 #include "core/log/Status.h"
 #include "core/process/UserCommandLine.h"
 #include "core/sources/SourcesFile.h"
@@ -49,6 +51,8 @@ constexpr int startFontSize = 16;
 constexpr int resumeFontSize = 10;
 // Progress of lines that are only passed over (unchanged files of earlier sets).
 constexpr qsizetype skippedProgressEvery = 100;
+// The window is pumped after this many files while the sizes for the progress line are read.
+constexpr qsizetype sizePumpEvery = 1000;
 // Log line of a program to run before or after a backup that is missing or cannot be started.
 const QString notStartedLog = QStringLiteral("not started: ");
 // Log line of a last set whose catalog cannot be read, so nothing can continue or follow it.
@@ -69,6 +73,13 @@ QString localCatalog()
 QString status(const char* czechText)
 {
     return getLang(QString::fromUtf8(czechText));
+}
+
+// The size of a source file now; 0 when it is gone or cannot be asked.
+qint64 sourceSize(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? std::max<qint64>(info.size(), 0) : 0;
 }
 
 } // namespace
@@ -151,6 +162,10 @@ void BackupRun::start()
         m_programBeforeFailed = !runUserProgram(m_controls.programBefore(), true);
 
     semafor(m_host, 0);
+    // What the previous run reported goes; this run's lines come as it gets on.
+    m_summary.reset();
+    m_host.clearRunSummary(Page::Backup);
+    m_host.setProgressDetail(Page::Backup, QString());
     destination().clearCaches();
     m_host.setTransferActivity(false);
     m_runState.stopRequested = false;
@@ -196,6 +211,7 @@ void BackupRun::start()
         return;
 
     lockWindow();
+    beginSummary();
     // From here on a destination whose medium goes away counts as lost, instead of being written
     // into the bare folder that is left.
     destination().pinVolume();
@@ -271,8 +287,10 @@ bool BackupRun::scanAndBuildCatalog(const QStringList& sourceLines)
     reportProgramBeforeFailure();
     if (scan.stopRequested)
         m_runState.stopRequested = true;
-    if (m_runState.stopRequested)
+    if (m_runState.stopRequested) {
+        countNotArchivedSoFar();
         return true; // the source-list error is reported after the (empty) loop
+    }
 
     info(m_host, status("Vytváření seznamu zálohovaných souborů (archivlist.csv)"));
     const CatalogOrder order;
@@ -282,6 +300,7 @@ bool BackupRun::scanAndBuildCatalog(const QStringList& sourceLines)
         m_runLog.dologu(logline::notArchived + path);
         m_runStatus = RunWarnings;
     }
+    countNotArchivedSoFar();
 
     if (m_session.backupMode == BackupMode::inkremental && !compareWithPrevious())
         return false;
@@ -369,6 +388,8 @@ bool BackupRun::lastCatalogFound()
 
 void BackupRun::endNothingChanged()
 {
+    // No set was made: there is no run to sum up.
+    m_summary.reset();
     info(m_host, status("Od minulé zálohy se nic nezměnilo"));
     pause(3000);
     m_controls.setResetCheckEnabled(true);
@@ -404,6 +425,7 @@ bool BackupRun::writeCatalog()
 void BackupRun::endCatalogNotWritten()
 {
     QFile::remove(localCatalog());
+    endSummary(false, status("Cílový adresář není dostupný, zálohování je přerušeno"));
     m_runLog.save();
     info(m_host, status("Cílový adresář není dostupný, zálohování je přerušeno"));
     semafor(m_host, 0);
@@ -457,6 +479,7 @@ void BackupRun::archivingLoop()
     m_controls.setStartEnabled(true);
     m_controls.setSkipEnabled(true);
     info(m_host, status("Probíhá zálohování..."));
+    RunProgressReport progress = startProgress();
 
     const int interval = m_session.progressSaveInterval;
     const bool buffered = interval >= 2;
@@ -498,6 +521,8 @@ void BackupRun::archivingLoop()
                 m_runStatus = RunWarnings;
             }
         }
+        if (archived)
+            fileArchived(progress, path);
         if (archived &&
             (archiver.lastReading().changedWhileRead || archiver.lastReading().recentlyModified) &&
             !markForNextRun(q)) {
@@ -529,6 +554,7 @@ void BackupRun::archivingLoop()
             continue;
         }
         m_runLog.dologu(logline::notArchived + path);
+        fileNotArchived(progress, path);
         m_runStatus = RunWarnings;
         m_newCatalog.removeAt(q);
         --q; // the next line has moved into this place
@@ -539,6 +565,7 @@ void BackupRun::archivingLoop()
         if (!storeCatalog())
             destinationLost();
     }
+    progress.show();
 }
 
 // The stored catalog of the running set is brought up to the one in memory.
@@ -615,6 +642,7 @@ void BackupRun::afterLoop()
     if (m_runStatus == RunOk)
         info(m_host, status("přerušeno uživatelem"));
     if (m_runStatus == RunDestinationLost) {
+        endSummary(false, status("Cílový adresář není dostupný, zálohování je přerušeno"));
         m_runLog.save();
         info(m_host, status("Cílový adresář není dostupný, zálohování je přerušeno"));
         semafor(m_host, 3);
@@ -626,12 +654,14 @@ void BackupRun::afterLoop()
         m_controls.xExit();
         return;
     }
+    endSummary(false, status("přerušeno uživatelem"));
     m_runLog.save();
     commonEnd();
 }
 
 void BackupRun::endStoppedBeforeCatalog()
 {
+    endSummary(false, status("přerušeno uživatelem"));
     m_runLog.save();
     m_host.setProgress(Page::Backup, 0, 0);
     m_controls.setPagesEnabled(true, backupPage);
@@ -645,6 +675,7 @@ void BackupRun::endStoppedBeforeCatalog()
 void BackupRun::endSourceListError()
 {
     info(m_host, status("Chyba v sources listu (co zálohovat), více v log.txt"));
+    endSummary(false, status("Chyba v sources listu (co zálohovat), více v log.txt"));
     m_runLog.save();
     semafor(m_host, 0);
     m_host.setProgress(Page::Backup, 0, 0);
@@ -668,6 +699,8 @@ void BackupRun::complete()
     m_config.writeInt(ConfigKeys::LAST_BACKUP_DONE, 1);
     m_config.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, 0);
     markCopyCompleted();
+    // Before the log is saved and stored in the set: a run with files left out says so there.
+    endSummary(true);
     m_runLog.save();
 
     const QString message = m_runStatus == RunWarnings
@@ -725,6 +758,77 @@ void BackupRun::commonEnd()
     } else if (m_runStatus == RunWarnings && m_warningLogShown) {
         m_controls.showLogModal();
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Progress line and summary
+
+void BackupRun::beginSummary()
+{
+    // A continued run goes on with the set the interrupted one began.
+    const QString set = m_session.backupMode == BackupMode::pokracovani
+                            ? m_config.readString(ConfigKeys::LAST_ARCHIV_NAME, QString())
+                            : m_currentArchiveName;
+    m_summary.emplace(RunSummary::Kind::Backup, set);
+}
+
+void BackupRun::endSummary(bool completed, const QString& reason)
+{
+    if (!m_summary)
+        return;
+    endRunSummary(m_host, Page::Backup, m_runLog, *m_summary, completed, reason);
+    m_summary.reset();
+}
+
+void BackupRun::countNotArchivedSoFar()
+{
+    if (!m_summary)
+        return;
+    for (const QString& line : m_runLog.logBuffer()) {
+        if (line.startsWith(logline::notArchived))
+            m_summary->fileNotDone();
+    }
+}
+
+RunProgressReport BackupRun::startProgress()
+{
+    qint64 files = 0;
+    qint64 bytes = 0;
+    qint64 filesBefore = 0;
+    qint64 bytesBefore = 0;
+    for (qsizetype q = 0; q < m_newCatalog.size(); ++q) {
+        const QString& line = m_newCatalog.at(q);
+        if (catalogField(line, CatalogLine::Set) != m_currentArchiveName)
+            continue; // archived in an earlier set
+        const qint64 size = sourceSize(catalogField(line, CatalogLine::Path));
+        ++files;
+        bytes += size;
+        if (q < m_startIndex) {
+            ++filesBefore;
+            bytesBefore += size;
+        }
+        if (q % sizePumpEvery == sizePumpEvery - 1)
+            m_host.pump();
+    }
+    RunProgressReport progress(m_host, Page::Backup, files, bytes);
+    progress.resumeAt(filesBefore, bytesBefore);
+    progress.show();
+    return progress;
+}
+
+void BackupRun::fileArchived(RunProgressReport& progress, const QString& path)
+{
+    const qint64 size = sourceSize(path);
+    progress.fileDone(size);
+    if (m_summary)
+        m_summary->fileDone(size);
+}
+
+void BackupRun::fileNotArchived(RunProgressReport& progress, const QString& path)
+{
+    progress.fileDone(sourceSize(path));
+    if (m_summary)
+        m_summary->fileNotDone();
 }
 
 // ---------------------------------------------------------------------------------------------

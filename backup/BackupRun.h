@@ -3,9 +3,11 @@
 #include "archive/ArchiverRunner.h"
 #include "archive/ArchiveSettings.h"
 #include "backup/ScanResult.h"
+#include "core/util/RunSummary.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -18,6 +20,7 @@ class ProgramDestination;
 class Host;
 class IniStore;
 class RunLog;
+class RunProgressReport;
 struct ArchiveState;
 struct BackupSession;
 struct RunState;
@@ -104,6 +107,18 @@ class BackupRun
     void pause(int milliseconds);
     bool lastCatalogFound();
 
+    // The run's summary: made when the window is locked for the run, ended (shown, and logged
+    // unless every file went in) at each end of a run that began.
+    void beginSummary();
+    void endSummary(bool completed, const QString& reason = QString());
+    // Files the scan and the catalog left out ("not archived" lines of the run log so far).
+    void countNotArchivedSoFar();
+    // The progress line of the archiving loop: the files of the set being written and their
+    // sizes, with what an interrupted run already archived.
+    RunProgressReport startProgress();
+    void fileArchived(RunProgressReport& progress, const QString& path);
+    void fileNotArchived(RunProgressReport& progress, const QString& path);
+
     Host& m_host;
     BackupControls& m_controls;
     IniStore& m_config;
@@ -132,6 +147,7 @@ class BackupRun
     QString m_currentArchiveName;
     QSet<QString> m_missingStorages;
     QStringList m_newCatalog;
+    std::optional<RunSummary> m_summary;
 };
 
 } // namespace ombrix
