@@ -16,11 +16,14 @@
 #include "core/host/RunState.h"
 #include "core/lang/Translator.h"
 #include "core/log/RunLog.h"
+#include "core/log/RunProgressReport.h"
+#include "core/log/RunSummaryReport.h"
 #include "core/log/Status.h"
 #include "merge/MergeControls.h"
 #include "platform/ProgramFolder.h"
 #include "storage/Destination.h"
 
+#include <algorithm>
 #include <QFile>
 
 namespace ombrix {
@@ -139,6 +142,8 @@ bool MergeRun::answers(const std::function<bool()>& question)
 
 void MergeRun::refuse()
 {
+    // Refused before anything changed: no merge ran.
+    m_summary.reset();
     m_refused = true;
     m_controls.setMergeCaption(text("SLOUČIT"));
     m_config.writeInt(ConfigKeys::SUM_DONE, 1);
@@ -276,8 +281,9 @@ bool MergeRun::storeCatalog(const QString& set, const QStringList& lines)
     return !remote() || answers([&] { return m_destination.deleteFile(asideCatalog(set)); });
 }
 
-MergeRun::Move MergeRun::moveIntoTarget(const QString& line, const QString& target)
+MergeRun::Move MergeRun::moveIntoTarget(const QString& line, const QString& target, qint64& bytes)
 {
+    bytes = 0;
     const QString lineSet = catalogField(line, CatalogLine::Set);
     const QString path = catalogField(line, CatalogLine::Path);
     const bool plainCopy = catalogField(line, CatalogLine::PlainCopy) == QLatin1String("1");
@@ -290,23 +296,30 @@ MergeRun::Move MergeRun::moveIntoTarget(const QString& line, const QString& targ
 
     // Already moved by an earlier attempt. (A "no" that came from a broken connection is caught
     // by the question about the source below.)
-    if (m_destination.fileExists(moved))
+    if (m_destination.fileExists(moved)) {
+        bytes = std::max<qint64>(m_destination.fileSize(moved), 0);
         return Move::InTarget;
+    }
     if (!answers([&] { return m_destination.fileExists(source); }))
         return m_connectionLost ? Move::Lost : Move::InTarget; // nothing left to keep
+    // Asked while the source is there (a remote destination answers from the listing it has).
+    const qint64 size = std::max<qint64>(m_destination.fileSize(source), 0);
     if (!answers([&] { return m_destination.makeFolders(into.folder()); }))
         return m_connectionLost ? Move::Lost : Move::Kept;
+    bytes = size;
     if (m_destination.renameEntry(source, moved))
         return Move::InTarget;
     // A rename whose answer was lost may have happened all the same.
     if (answers([&] { return m_destination.fileExists(moved); }))
         return Move::InTarget;
+    bytes = 0;
     return m_connectionLost ? Move::Lost : Move::Kept;
 }
 
 void MergeRun::stopped()
 {
     info3(m_host, text("přerušeno uživatelem"));
+    endSummary(false, text("přerušeno uživatelem"));
     m_controls.selectMergeRange();
     m_controls.setMergeCaption(QStringLiteral("pokračovat"));
     m_controls.setMergeEnabled(true);
@@ -318,6 +331,7 @@ void MergeRun::stopped()
 void MergeRun::halted(const QString& set)
 {
     m_runLog.dologu(catalogFailedLog + set);
+    endSummary(false, text("Přerušeno, neúplný archiv:") + QLatin1Char(' ') + set);
     stopped();
     info3(m_host, text("Přerušeno, neúplný archiv:") + QLatin1Char(' ') + set);
 }
@@ -325,6 +339,7 @@ void MergeRun::halted(const QString& set)
 void MergeRun::endConnectionLost()
 {
     m_runLog.dologu(connectionLostLog);
+    endSummary(false, text("Slučování přerušeno, spojení ztraceno"));
     m_showsStop = false;
     m_mergedSetNames.clear();
     m_host.setProgress(Page::Merge, 0, 0);
@@ -340,6 +355,14 @@ void MergeRun::endConnectionLost()
     }
     m_controls.setMergeEnabled(true);
     info3(m_host, text("Slučování přerušeno, spojení ztraceno"));
+}
+
+void MergeRun::endSummary(bool completed, const QString& reason)
+{
+    if (!m_summary)
+        return;
+    endRunSummary(m_host, Page::Merge, m_runLog, *m_summary, completed, reason);
+    m_summary.reset();
 }
 
 void MergeRun::haltedOrLost(const QString& set)
@@ -368,6 +391,8 @@ void MergeRun::run()
     QStringList mergeSets;
     for (qsizetype k = selected.size() - 1; k >= 0; --k)
         mergeSets << fullName(entries.at(selected.at(k)));
+    m_summary.emplace(RunSummary::Kind::Merge, mergeSets.front());
+    m_host.clearRunSummary(Page::Merge);
 
     ArchiveSettings checkSettings;
     checkSettings.passwordEnabled = m_controls.passwordEnabled();
@@ -405,6 +430,12 @@ void MergeRun::run()
     // Scratch archives of a catalog store that was cut off are not part of the set.
     ScratchLeftovers::removeScratchLeftovers(m_destination, target, lines);
     m_host.setProgress(Page::Merge, int(lines.size()), 0);
+    // The files to move: the lines that name a merged set. Their sizes are not in the catalog.
+    qint64 filesToMove = 0;
+    for (const QString& line : std::as_const(lines))
+        filesToMove += m_mergedSetNames.contains(catalogField(line, CatalogLine::Set)) ? 1 : 0;
+    RunProgressReport progress(m_host, Page::Merge, filesToMove, -1);
+    progress.show();
     m_controls.selectMergeRange();
     m_host.pump();
 
@@ -419,20 +450,26 @@ void MergeRun::run()
             continue;
         if (i % 10 == 0)
             info3(m_host, catalogField(line, CatalogLine::Path));
-        switch (moveIntoTarget(line, target)) {
+        qint64 bytes = 0;
+        switch (moveIntoTarget(line, target, bytes)) {
         case Move::InTarget:
             CatalogLine::replaceSet(line, target);
+            m_summary->fileDone(bytes);
+            progress.fileDone(bytes);
             break;
         case Move::Kept:
             m_keptSets.insert(lineSet);
             m_unmovedKeys.insert(CatalogLine::compareKey(line));
             m_unmoved << catalogField(line, CatalogLine::Path);
             m_runLog.dologu(notMovedLog + catalogField(line, CatalogLine::Path));
+            m_summary->fileNotDone();
+            progress.fileDone(0);
             break;
         case Move::Lost:
             break; // the line still names its set; the next run decides it
         }
     }
+    progress.show();
     if (m_connectionLost) {
         // The stored catalog still names the old sets for the files moved so far; a continued
         // merge finds them in the target and corrects their lines.
@@ -512,6 +549,7 @@ void MergeRun::run()
     m_controls.clearRestoreListLoaded();
     // The list shows the sets as they are now from here on, not only after the pause.
     m_controls.listMergeSets();
+    endSummary(true);
     info3(m_host, text("Slučování archivu je ukončeno"));
     sleepX(m_host, completionPauseMs * m_pausePercent / 100);
     m_controls.listMergeSets();

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "archive/ArchiverRunner.h"
+#include "core/util/RunSummary.h"
 
 #include <functional>
+#include <optional>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -77,7 +79,8 @@ class MergeRun
     void run();
     bool checkSets(const QStringList& entries, int first, int target, ArchiveSetChecks& checks);
     void refuse();
-    Move moveIntoTarget(const QString& line, const QString& target);
+    // bytes: the size of the file's archive once it is in the target (0 when not known).
+    Move moveIntoTarget(const QString& line, const QString& target, qint64& bytes);
     bool loadCatalog(const QString& set, QStringList& lines);
     bool storeCatalog(const QString& set, const QStringList& lines);
     // Remote destinations: the stored catalog of set renamed aside before a new one is uploaded;
@@ -106,6 +109,8 @@ class MergeRun
     void endConnectionLost();
     // halted(set), or endConnectionLost() when the failure came from a lost connection.
     void haltedOrLost(const QString& set);
+    // Shows the run's summary (and logs it unless every file was moved); nothing once shown.
+    void endSummary(bool completed, const QString& reason = QString());
 
     Host& m_host;
     MergeControls& m_controls;
@@ -126,6 +131,7 @@ class MergeRun
     QSet<QString> m_keptSets;
     QSet<QString> m_unmovedKeys;
     QStringList m_unmoved;
+    std::optional<RunSummary> m_summary;
 };
 
 } // namespace ombrix

@@ -14,6 +14,8 @@
 #include "core/host/RunState.h"
 #include "core/lang/Translator.h"
 #include "core/log/RunLog.h"
+#include "core/log/RunProgressReport.h"
+#include "core/log/RunSummaryReport.h"
 #include "core/log/Status.h"
 #include "core/sources/SourcesFile.h"
 #include "platform/ChildProcess.h"
@@ -27,6 +29,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <utility>
 
@@ -51,6 +54,13 @@ const QString exactStateNoSourcesLog =
 QString text(const char* czechText)
 {
     return getLang(QString::fromUtf8(czechText));
+}
+
+// The size of the file restored from a catalog path into a folder.
+qint64 restoredSize(const QString& folder, const QString& path)
+{
+    const QFileInfo restored(folder + QLatin1Char('/') + QFileInfo(path).fileName());
+    return restored.exists() ? restored.size() : 0;
 }
 
 } // namespace
@@ -139,6 +149,12 @@ void RestoreRun::run()
     if (m_mode == Mode::novaobnova)
         m_config.writeInt(ConfigKeys::RECOVERY_ARCHIV_INDEX, 0);
     m_host.setProgress(Page::Restore, int(lines.size()), 0);
+    m_summary.emplace(RunSummary::Kind::Restore, set);
+    m_host.clearRunSummary(Page::Restore);
+    // The catalog does not say how big the files are: the line counts files.
+    RunProgressReport progress(m_host, Page::Restore, lines.size(), -1);
+    progress.resumeAt(qMin(start, lines.size()), 0);
+    progress.show();
 
     m_notRestored = 0;
     Extractor extractor(m_destination, m_runner, m_host, &m_runLog, m_archiveState, settings);
@@ -154,23 +170,33 @@ void RestoreRun::run()
             ++m_refusedLines;
             ++m_notRestored;
             m_runLog.dologu(unsafePathLog + path);
+            m_summary->fileNotDone();
+            progress.fileDone(0);
         } else {
             if (!destinationReachable(lineSet)) {
-                endStopped();
+                progress.show();
+                endStopped(QString());
                 return;
             }
             if (m_mode == Mode::pokracovat && i <= start + 1)
                 removeExtractionStaging(target);
             const QString plainCopy = catalogField(line, CatalogLine::PlainCopy);
-            if (!extractor.dearchivovat(lineSet, path, target, plainCopy) && !m_runState.stopRequested) {
+            if (extractor.dearchivovat(lineSet, path, target, plainCopy)) {
+                const qint64 size = restoredSize(target, path);
+                m_summary->fileDone(size);
+                progress.fileDone(size);
+            } else if (!m_runState.stopRequested) {
                 // (An extraction STOP killed is repeated by the continued run, not a failure.)
                 ++m_notRestored;
                 m_runLog.dologu(notRestoredLog + path + QStringLiteral(" (") + extractor.lastFailure() +
                                 QLatin1Char(')'));
+                m_summary->fileNotDone();
+                progress.fileDone(0);
             }
         }
         m_config.writeInt(ConfigKeys::RECOVERY_ARCHIV_INDEX, i);
     }
+    progress.show();
 
     if (!m_runState.stopRequested && toOriginal && m_controls.exactState()) {
         if (m_notRestored > 0)
@@ -181,9 +207,10 @@ void RestoreRun::run()
 
     if (m_runState.stopRequested) {
         info2(m_host, text("Přerušeno uživatelem"));
-        endStopped();
+        endStopped(text("Přerušeno uživatelem"));
         return;
     }
+    endSummary(true);
 
     if (m_notRestored == 0) {
         info2(m_host, text("Obnova dat byla dokončena"));
@@ -210,14 +237,23 @@ void RestoreRun::run()
     m_controls.setPagesEnabled(true, restorePage);
 }
 
-void RestoreRun::endStopped()
+void RestoreRun::endStopped(const QString& reason)
 {
+    endSummary(false, reason);
     m_controls.setRestoreCaption(text("pokra čovat"));
     m_controls.setRestoreEnabled(true);
     m_showsStop = false;
     m_mode = Mode::pokracovat;
     m_host.setProgress(Page::Restore, 0, 0);
     m_controls.setPagesEnabled(true, restorePage);
+}
+
+void RestoreRun::endSummary(bool completed, const QString& reason)
+{
+    if (!m_summary)
+        return;
+    endRunSummary(m_host, Page::Restore, m_runLog, *m_summary, completed, reason);
+    m_summary.reset();
 }
 
 bool RestoreRun::destinationReachable(const QString& set)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "archive/ArchiverRunner.h"
+#include "core/util/RunSummary.h"
 
 #include <functional>
+#include <optional>
 #include <QString>
 
 namespace ombrix {
@@ -71,7 +73,10 @@ class RestoreRun
     // be done (the set's source list cannot be read).
     bool makeExactState(const QString& set, const QStringList& lines);
     bool destinationReachable(const QString& set);
-    void endStopped();
+    // The run ends unfinished; reason: what the status line said (may be empty).
+    void endStopped(const QString& reason);
+    // Shows the run's summary (and logs it unless every file came back).
+    void endSummary(bool completed, const QString& reason = QString());
     void showStopped();
     QString programFile(const QString& name) const;
 
@@ -91,6 +96,7 @@ class RestoreRun
     bool m_showsStop = false;
     int m_refusedLines = 0;
     int m_notRestored = 0;
+    std::optional<RunSummary> m_summary;
 };
 
 } // namespace ombrix
