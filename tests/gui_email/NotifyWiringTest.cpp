@@ -26,7 +26,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEnterEvent>
-#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -63,12 +62,9 @@ class NotifyWiringTest : public ::testing::Test
         home.write(QStringLiteral("config.ini"), defaultConfigBytes());
         shell = std::make_unique<ProgramShell>(app::RunMode::Interactive, EngineHooks{});
         wiring = std::make_unique<NotifyWiring>(*shell);
-        // Label35 belongs on the backup page; placed here when the page has none of its own.
+        // The label the wiring finds by its name, wherever the window put it.
         notice = shell->window()->findChild<UpdateNotice*>(QStringLiteral("Label35"));
-        if (!notice) {
-            notice = new UpdateNotice(shell->window()->backupPage());
-            shell->window()->backupPage()->layout()->addWidget(notice);
-        }
+        ASSERT_NE(notice, nullptr) << "the window has no Label35";
     }
 
     void TearDown() override
@@ -132,6 +128,18 @@ TEST_F(NotifyWiringTest, SettingsButtonOpensTheEmailDialogLoadedFromTheConfigura
     EXPECT_EQ(dialog->hostEdit()->text(), QStringLiteral("smtp.example.test"));
     EXPECT_EQ(dialog->passwordEdit()->text(), QString(15, QLatin1Char('*')));
     dialog->reject();
+}
+
+TEST_F(NotifyWiringTest, TheNoticeSitsOnTheBackupPageHiddenUntilAVersionIsAnnounced)
+{
+    BackupPage* page = shell->window()->backupPage();
+    EXPECT_EQ(page->updateNotice(), notice);
+    EXPECT_EQ(page->findChild<UpdateNotice*>(QStringLiteral("Label35")), notice);
+    EXPECT_EQ(shell->window()->findChildren<UpdateNotice*>().size(), 1);
+    shell->window()->show();
+    shell->window()->showPage(MainWindow::BackupIndex);
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_TRUE(notice->isHidden());
 }
 
 TEST_F(NotifyWiringTest, NewerVersionShowsTheNoticeWhichOpensTheWebSite)

@@ -3,6 +3,7 @@
 #include "ui/mainwindow/RunTextLabel.h"
 #include "ui/mainwindow/StatusLine.h"
 #include "ui/mainwindow/TrafficLight.h"
+#include "ui/mainwindow/UpdateNotice.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -73,6 +74,9 @@ BackupPage::BackupPage(QWidget* parent) : QWidget(parent)
     warningRow->addWidget(warningText, 1);
     m_warning->setVisible(false);
 
+    m_notice = new UpdateNotice(this);
+    m_notice->setWordWrap(true);
+
     auto* top = new QHBoxLayout;
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_start);
@@ -103,6 +107,7 @@ BackupPage::BackupPage(QWidget* parent) : QWidget(parent)
     layout->addWidget(m_summary);
     layout->addSpacing(8);
     layout->addWidget(m_warning);
+    layout->addWidget(m_notice);
     layout->addStretch(1);
     layout->addWidget(attachBox);
 }

@@ -12,10 +12,11 @@ namespace ombrix::ui {
 class RunTextLabel;
 class StatusLine;
 class TrafficLight;
+class UpdateNotice;
 
 // Page 3 "Zálohování": START/STOP, skip, the status line, the traffic light, the progress bar,
 // the FTP transfer indicators, the warning that the destination lies on an older file system than
-// the sources, and the controls for attaching to an existing archive chain. The page only holds
+// the sources, the notice of a newer version, and the controls for attaching to an existing archive chain. The page only holds
 // the controls; the backup run drives them through the window's Host.
 class BackupPage : public QWidget
 {
@@ -40,6 +41,9 @@ class BackupPage : public QWidget
     // The destination warning "Cílové zařízení má starší filesystém než zdrojové zařízení" (icon
     // Image1, label Label15); hidden until check_filesystems shows it.
     QWidget* fileSystemWarning() const { return m_warning; }
+    // Label35: the notice that a newer version is available; hidden until the update check
+    // shows it.
+    UpdateNotice* updateNotice() const { return m_notice; }
 
   Q_SIGNALS:
     // The page became visible (its tab was chosen, or the window was shown with it current).
@@ -61,6 +65,7 @@ class BackupPage : public QWidget
     QComboBox* m_attachList;
     QPushButton* m_attach;
     QWidget* m_warning;
+    UpdateNotice* m_notice;
 };
 
 } // namespace ombrix::ui
