@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <QFile>
+#include <utility>
 
 namespace ombrix {
 

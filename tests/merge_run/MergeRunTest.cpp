@@ -4,6 +4,8 @@
 #include "core/catalog/SetLayout.h"
 #include "core/catalog/SetName.h"
 #include "core/config/ConfigKeys.h"
+#include "core/util/RunProgress.h"
+#include "core/util/RunSummary.h"
 #include "merge/MergeControls.h"
 #include "support/ArchiverWrapper.h"
 #include "support/RestoreFixture.h"
@@ -225,6 +227,122 @@ TEST_F(MergeRunTest, EncryptedChainMergesWithItsPasswordAndRefusesAnyOther)
     controls.password.clear();
     EXPECT_TRUE(storedCatalog(sets[3]).isEmpty()) << "the target's catalog was stored without the password";
     EXPECT_TRUE(storedCatalog(sets[4]).isEmpty()) << "a later catalog was stored without the password";
+}
+
+// What merging B..D into D moves: the lines of D's catalog that name B or C, and their archives.
+struct MergeWork
+{
+    qint64 files = 0;
+    qint64 bytes = 0;
+};
+
+class MergeSummaryTest : public MergeRunTest
+{
+  protected:
+    MergeWork workOfBToD() const
+    {
+        MergeWork work;
+        for (const QString& line : storedCatalog(sets[3])) {
+            const QString holder = catalogField(line, CatalogLine::Set);
+            if (holder != sets[1] && holder != sets[2])
+                continue;
+            ++work.files;
+            work.bytes += QFileInfo(SetLayout::archivePathOfLine(destinationDir.path(), line)).size();
+        }
+        return work;
+    }
+    // The merge's progress line with this much done (files only: the catalog gives no sizes).
+    static QString progressLine(qint64 filesTotal, qint64 filesDone)
+    {
+        RunProgress progress(filesTotal, -1);
+        progress.resumeAt(filesDone, 0);
+        return progress.line();
+    }
+    QStringList shownDetails() const
+    {
+        QStringList shown = host.progressDetails(Page::Merge);
+        shown.removeAll(QString());
+        return shown;
+    }
+    QStringList summaryLogLines() const { return runLog->logBuffer().filter(QStringLiteral("Summary: ")); }
+};
+
+TEST_F(MergeSummaryTest, CompletedMergeSumsUpTheMovedArchivesAndLogsNothing)
+{
+    makeChain();
+    const MergeWork work = workOfBToD();
+    ASSERT_GT(work.files, 0);
+    selectRange(1, 3);
+    merge->runMerge();
+    expectMergedChain();
+
+    const std::optional<RunSummary>& summary = host.currentSummary(Page::Merge);
+    ASSERT_TRUE(summary.has_value());
+    EXPECT_EQ(summary->kind(), RunSummary::Kind::Merge);
+    EXPECT_EQ(summary->setName(), sets[3]);
+    EXPECT_EQ(summary->filesDone(), work.files);
+    EXPECT_EQ(summary->bytesDone(), work.bytes);
+    EXPECT_EQ(summary->verdict(), RunSummary::Verdict::Success);
+    ASSERT_FALSE(shownDetails().isEmpty());
+    EXPECT_EQ(shownDetails().first(), progressLine(work.files, 0));
+    EXPECT_EQ(shownDetails().last(), progressLine(work.files, work.files));
+    EXPECT_TRUE(summaryLogLines().isEmpty()) << summaryLogLines().join(u'\n').toStdString();
+}
+
+TEST_F(MergeSummaryTest, FileThatCannotBeMovedMakesAWarningInTheLog)
+{
+    makeChain();
+    const MergeWork work = workOfBToD();
+    const QString obstacle =
+        destinationDir.filePath(sets[3] + QLatin1Char('/') +
+                                SetLayout::pathInSet(sourceDir.filePath(QStringLiteral("y.txt")), false));
+    ASSERT_TRUE(QDir().mkpath(obstacle));
+    selectRange(1, 3);
+    merge->runMerge();
+    ASSERT_EQ(merge->unmovedFiles().size(), 1);
+
+    const std::optional<RunSummary>& summary = host.currentSummary(Page::Merge);
+    ASSERT_TRUE(summary.has_value());
+    EXPECT_TRUE(summary->completed());
+    EXPECT_EQ(summary->filesDone(), work.files - 1);
+    EXPECT_EQ(summary->filesNotDone(), 1);
+    EXPECT_EQ(summary->verdict(), RunSummary::Verdict::Warning);
+    EXPECT_EQ(shownDetails().last(), progressLine(work.files, work.files));
+    EXPECT_EQ(summaryLogLines(), QStringList{summary->logLine()});
+    EXPECT_TRUE(summary->logLine().endsWith(QStringLiteral("files not moved 1")))
+        << summary->logLine().toStdString();
+}
+
+TEST_F(MergeSummaryTest, StoppedMergeIsInterruptedInTheSummaryAndTheLog)
+{
+    makeChain();
+    selectRange(1, 3);
+    bool pressed = false;
+    host.setPumpHook([&] {
+        if (!pressed && merge->showsStop() &&
+            host.currentStatus(Page::Merge).contains(QStringLiteral("m1"))) {
+            pressed = true;
+            merge->runMerge();
+        }
+    });
+    merge->runMerge();
+    host.setPumpHook({});
+    ASSERT_TRUE(pressed);
+    ASSERT_EQ(config->readInt(ConfigKeys::SUM_DONE, 1), 0);
+
+    const std::optional<RunSummary>& summary = host.currentSummary(Page::Merge);
+    ASSERT_TRUE(summary.has_value());
+    EXPECT_FALSE(summary->completed());
+    EXPECT_EQ(summary->verdict(), RunSummary::Verdict::Interrupted);
+    EXPECT_EQ(summaryLogLines(), QStringList{summary->logLine()});
+    EXPECT_TRUE(summary->logLine().startsWith(QStringLiteral("Summary: interrupted, ")));
+
+    // The continued merge replaces it with its own.
+    selectRange(1, 3);
+    merge->runMerge();
+    expectMergedChain();
+    ASSERT_TRUE(host.currentSummary(Page::Merge).has_value());
+    EXPECT_TRUE(host.currentSummary(Page::Merge)->completed());
 }
 
 // One archiver call of a merge, made to fail from its occurrence on.
