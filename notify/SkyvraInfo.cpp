@@ -13,8 +13,8 @@ namespace ombrix {
 
 QString skyvraInfoRequest(const QString& username, const QString& password)
 {
-    return QStringLiteral("/getSkyvraInfo.php?user=") + QString::fromLatin1(QUrl::toPercentEncoding(username)) +
-           QStringLiteral("&pass=") + MD5(password);
+    return QStringLiteral("/getSkyvraInfo.php?user=") +
+           QString::fromLatin1(QUrl::toPercentEncoding(username)) + QStringLiteral("&pass=") + MD5(password);
 }
 
 QString get_skyvra_info(const QString& username, const QString& password)

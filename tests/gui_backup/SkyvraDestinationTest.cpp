@@ -58,7 +58,8 @@ class SkyvraDestination : public BackupWindowFixture
         standIn->setInfo(QByteArray("\xEF\xBB\xBF") +
                          u8("Kapacita 10 GB, volno 9,5 GB\r\nplatnost do 31. 12. 2025\r\n").toUtf8());
         IniStore config(home->file(QStringLiteral("config.ini")));
-        ASSERT_TRUE(config.writeString(ConfigKeys::BACKUP_DESTINATION, QString(ConfigKeys::DESTINATION_SKYVRA)));
+        ASSERT_TRUE(
+            config.writeString(ConfigKeys::BACKUP_DESTINATION, QString(ConfigKeys::DESTINATION_SKYVRA)));
         ASSERT_TRUE(config.writeString(ConfigKeys::SKYVRA_USER, standIn->user()));
         ASSERT_TRUE(config.writeString(ConfigKeys::SKYVRA_PASSW, sifruj(standIn->password())));
     }
@@ -89,7 +90,8 @@ class SkyvraDestination : public BackupWindowFixture
     bool programOnline()
     {
         ui::BackupEngines* engines = program().backup().engines();
-        return engines && engines->destination().connection() && engines->destination().connection()->ftpOnline();
+        return engines && engines->destination().connection() &&
+               engines->destination().connection()->ftpOnline();
     }
 
     TestCertificate certificates;
@@ -170,11 +172,12 @@ TEST_F(SkyvraDestination, ABackupGoesIntoTheAccountRoot)
     } files[] = {{a, QByteArray("alpha\n").repeated(40)}, {b, QByteArray("beta\n").repeated(70)}};
     for (const auto& f : files) {
         const QString onServer =
-            standIn->accountRoot() + fnEncode(lomitka(set + QLatin1Char('/') + SetLayout::pathInSet(f.source, false)));
+            standIn->accountRoot() +
+            fnEncode(lomitka(set + QLatin1Char('/') + SetLayout::pathInSet(f.source, false)));
         ASSERT_TRUE(QFileInfo::exists(onServer)) << onServer.toStdString();
         QProcess extract;
-        extract.start(QStringLiteral("7za"), {QStringLiteral("e"), QStringLiteral("-so"), QStringLiteral("-y"),
-                                              QStringLiteral("-p"), onServer});
+        extract.start(QStringLiteral("7za"), {QStringLiteral("e"), QStringLiteral("-so"),
+                                              QStringLiteral("-y"), QStringLiteral("-p"), onServer});
         ASSERT_TRUE(extract.waitForFinished(60000));
         EXPECT_EQ(extract.readAllStandardOutput(), f.content) << onServer.toStdString();
     }

@@ -1,5 +1,6 @@
-#include "core/util/Md5.h"
 #include "notify/SkyvraInfo.h"
+
+#include "core/util/Md5.h"
 #include "support/QtPrinters.h"
 #include "support/SkyvraStandIn.h"
 #include "support/TestCertificate.h"
@@ -31,8 +32,8 @@ class SkyvraInfoQuery : public ::testing::Test
     {
         ASSERT_TRUE(certificates.isValid()) << certificates.error().toStdString();
         trust = std::make_unique<TrustStore>(certificates.authorityFile(), certificates.emptyFolder());
-        standIn = std::make_unique<SkyvraStandIn>(certificates.certificateFile(), certificates.keyFile(), user,
-                                                  password);
+        standIn = std::make_unique<SkyvraStandIn>(certificates.certificateFile(), certificates.keyFile(),
+                                                  user, password);
         QString error;
         ASSERT_TRUE(standIn->startWebHost(&error)) << error.toStdString();
         standIn->pointProgramHere();
@@ -66,7 +67,8 @@ TEST_F(SkyvraInfoQuery, TheRightAccountGetsTheFirstLineOfTheAnswer)
         // A byte-order mark selects the encoding.
         {QByteArray("\xEF\xBB\xBF") + u8("Účet platí do 31. 12. 2025\r\nDruhý řádek").toUtf8(),
          u8("Účet platí do 31. 12. 2025")},
-        {QByteArray("\xFF\xFE") + QByteArray(utf16(u8("Volno: 5 GB, šifrováno\r\nx"))), u8("Volno: 5 GB, šifrováno")},
+        {QByteArray("\xFF\xFE") + QByteArray(utf16(u8("Volno: 5 GB, šifrováno\r\nx"))),
+         u8("Volno: 5 GB, šifrováno")},
         // Nothing to show: an empty body, an empty first line.
         {"", QString()},
         {"\r\nsecond line", QString()},

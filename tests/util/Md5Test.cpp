@@ -25,7 +25,9 @@ TEST(Md5, DigestOfTheSevenBitTextInUpperCaseHex)
         {"café", "333027B148FC48B3494F9B895F9C857A"},
         // One "?" per character, also for one outside the basic plane (two UTF-16 halves).
         {"řš", "EA03FCB8C47822BCE772CF6C07D0EBBB"},
-        {"a\xF0\x9F\x98\x80" "b", "0166D849F21A9D699D896EA2A79A375F"},
+        {"a\xF0\x9F\x98\x80"
+         "b",
+         "0166D849F21A9D699D896EA2A79A375F"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MD5(QString::fromUtf8(c.text)), QLatin1String(c.digest)) << c.text;
