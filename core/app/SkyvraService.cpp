@@ -13,7 +13,7 @@ QString skyvraFtpHost()
 QString skyvraInfoUrl()
 {
     const QString configured = qEnvironmentVariable("OMBRIX_SKYVRA_INFO_URL");
-    return configured.isEmpty() ? QStringLiteral("https://www.skyvra.example/getSkyvraInfo.php") : configured;
+    return configured.isEmpty() ? QStringLiteral("https://www.skyvra.example") : configured;
 }
 
 } // namespace ombrix::app

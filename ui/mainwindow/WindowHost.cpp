@@ -161,6 +161,7 @@ void WindowHost::pump()
 
 Answer WindowHost::ask(AskKind kind, const QString& text, Answer defaultAnswer)
 {
+    Q_EMIT messageAsked(text);
     if (!personPresent())
         return defaultAnswer;
     const QString title = QStringLiteral("Ombrix");

@@ -55,6 +55,9 @@ class WindowHost : public QObject, public Host
   Q_SIGNALS:
     // The log viewer is asked to show a file.
     void logRequested(const QString& path);
+    // Every message box's text as it is asked, whether shown to a person or answered by default
+    // (what an unattended or offscreen run would have shown).
+    void messageAsked(const QString& text);
 
   private:
     StatusLine* statusLine(Page page) const;
