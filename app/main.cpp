@@ -32,7 +32,8 @@ int main(int argc, char** argv)
     // A start made by the restart script after attaching to a chain: the instance that wrote the
     // script is closing its window just now, so its lock is waited for a little. Where it keeps
     // running (a scheduled run only hides its window) this start still ends.
-    if (locked == platform::InstanceLock::Result::HeldElsewhere && app::StartupFiles(folder).restartScriptPresent())
+    if (locked == platform::InstanceLock::Result::HeldElsewhere &&
+        app::StartupFiles(folder).restartScriptPresent())
         locked = lock.acquireWithin(platform::InstanceLock::restartWaitMs);
     switch (locked) {
     case platform::InstanceLock::Result::Acquired:

@@ -167,7 +167,8 @@ InstanceLock::Result InstanceLock::acquireWithin(int timeoutMs, int pollMs)
     Result result = tryAcquire();
     while (result == Result::HeldElsewhere && !deadline.hasExpired()) {
         const qint64 left = deadline.remainingTime();
-        std::this_thread::sleep_for(std::chrono::milliseconds(qBound<qint64>(1, pollMs, qMax<qint64>(1, left))));
+        const qint64 pause = qBound<qint64>(1, pollMs, qMax<qint64>(1, left));
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
         result = tryAcquire();
     }
     return result;

@@ -90,7 +90,8 @@ BackupPage::BackupPage(QWidget* parent) : QWidget(parent)
     auto* attachBox = new QGroupBox(this);
     attachBox->setObjectName(QStringLiteral("GroupBoxAttach"));
     auto* attachRow = new QHBoxLayout(attachBox);
-    auto* attachLabel = new QLabel(QString::fromUtf8("Navázat přírůstkový průběh záloh. na archiv:"), attachBox);
+    auto* attachLabel =
+        new QLabel(QString::fromUtf8("Navázat přírůstkový průběh záloh. na archiv:"), attachBox);
     attachLabel->setObjectName(QStringLiteral("Label9"));
     attachLabel->setBuddy(m_attachList);
     attachRow->addWidget(attachLabel);
