@@ -1,6 +1,7 @@
 #include "core/app/CommandLineHelp.h"
 #include "core/app/ExitCode.h"
 #include "core/app/RunMode.h"
+#include "core/app/StartupFiles.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
 #include "ui/mainwindow/ProgramShell.h"
@@ -25,8 +26,16 @@ int main(int argc, char** argv)
     // One instance per program folder; a second start ends before any window exists and says why
     // on standard error, where cron or the journal keeps it. Without a usable lock the program
     // still starts, as it always did when the lock could not be made.
-    platform::InstanceLock lock(platform::programFolder());
-    switch (lock.tryAcquire()) {
+    const QString folder = platform::programFolder();
+    platform::InstanceLock lock(folder);
+    platform::InstanceLock::Result locked = lock.tryAcquire();
+    // A start made by the restart script after attaching to a chain: the instance that wrote the
+    // script is closing its window just now, so its lock is waited for a little. Where it keeps
+    // running (a scheduled run only hides its window) this start still ends.
+    if (locked == platform::InstanceLock::Result::HeldElsewhere &&
+        app::StartupFiles(folder).restartScriptPresent())
+        locked = lock.acquireWithin(platform::InstanceLock::restartWaitMs);
+    switch (locked) {
     case platform::InstanceLock::Result::Acquired:
         break;
     case platform::InstanceLock::Result::HeldElsewhere:

@@ -4,11 +4,14 @@
 #include <cstring>
 #include <fcntl.h>
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <sys/file.h>
+#include <chrono>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace ombrix::platform {
@@ -156,6 +159,19 @@ InstanceLock::Result InstanceLock::tryAcquire()
     m_fd = fd;
     m_problem.clear();
     return Result::Acquired;
+}
+
+InstanceLock::Result InstanceLock::acquireWithin(int timeoutMs, int pollMs)
+{
+    const QDeadlineTimer deadline(qMax(0, timeoutMs));
+    Result result = tryAcquire();
+    while (result == Result::HeldElsewhere && !deadline.hasExpired()) {
+        const qint64 left = deadline.remainingTime();
+        const qint64 pause = qBound<qint64>(1, pollMs, qMax<qint64>(1, left));
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+        result = tryAcquire();
+    }
+    return result;
 }
 
 void InstanceLock::release()

@@ -44,8 +44,15 @@ class InstanceLock
     // Empty when no usable lock folder was found.
     QString lockFilePath() const { return m_path; }
 
+    // How long a start made by the restart script waits for the instance that wrote it to end.
+    static constexpr int restartWaitMs = 10000;
+
     // Tries to take the lock without waiting.
     Result tryAcquire();
+    // Tries again every pollMs while another instance holds the lock, for at most timeoutMs; the
+    // result of the last try. For a start that follows its predecessor's end closely (a restart),
+    // which must not give up while that one is still closing.
+    Result acquireWithin(int timeoutMs, int pollMs = 100);
     // Why the last tryAcquire gave HeldElsewhere or Unavailable, as a sentence for standard error.
     const QString& problem() const { return m_problem; }
     bool isHeld() const { return m_fd >= 0; }

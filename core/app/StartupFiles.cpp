@@ -30,6 +30,11 @@ void StartupFiles::removeRestartScript() const
     QFile::remove(file(QStringLiteral("restart.sh")));
 }
 
+bool StartupFiles::restartScriptPresent() const
+{
+    return QFileInfo(file(QStringLiteral("restart.sh"))).isFile();
+}
+
 int StartupFiles::removeTempFiles() const
 {
     QDir dir(m_folder);

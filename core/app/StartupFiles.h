@@ -17,6 +17,9 @@ class StartupFiles
     void removeLeftoverPlugin() const;
     // Removes the restart script of an earlier attach or update.
     void removeRestartScript() const;
+    // The restart script lies in the folder: this start was made by it, and the instance that
+    // wrote it may still be closing.
+    bool restartScriptPresent() const;
     // Removes every "*.tmp" file of the folder (files only, no subfolders); returns how many.
     int removeTempFiles() const;
     // Creates an empty sources.txt when there is none; false when it cannot be written.

@@ -198,3 +198,40 @@ TEST_F(ProgramInstance, UnwritableProgramFolderEndsTheStartWithoutWaitingForACli
     EXPECT_EQ(process->exitCode(), 2);
     EXPECT_FALSE(QFileInfo::exists(QDir(home.path()).filePath(QStringLiteral("config.ini"))));
 }
+
+// A start made by the restart script after an attach (restart.sh lies in the program folder)
+// waits for the instance that wrote it to close instead of ending at once; when that instance
+// keeps running (a scheduled run only hides its window), the start ends by itself after its wait.
+TEST_F(ProgramInstance, RestartedStartWaitsForTheClosingInstance)
+{
+    for (const bool oldInstanceCloses : {true, false}) {
+        SCOPED_TRACE(oldInstanceCloses ? "the old instance closes" : "the old instance keeps running");
+        QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        InstanceLock old(home.path());
+        ASSERT_EQ(old.tryAcquire(), InstanceLock::Result::Acquired) << old.problem().toStdString();
+        const QString script = QDir(home.path()).filePath(QStringLiteral("restart.sh"));
+        {
+            QFile f(script);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("#!/bin/sh\n");
+        }
+
+        auto restarted = startOmbrix(home.path(), {QStringLiteral("-start")});
+        if (!oldInstanceCloses) {
+            ASSERT_TRUE(restarted->waitForFinished(30000)) << "the restarted start never gave up";
+            EXPECT_EQ(restarted->exitCode(), app::ExitCode::AnotherInstance);
+            // It never reached the start-up.
+            EXPECT_TRUE(QFileInfo::exists(script));
+            continue;
+        }
+        EXPECT_FALSE(restarted->waitForFinished(1500))
+            << "the restarted start gave up while the old instance was still closing";
+        old.release();
+        ASSERT_TRUE(waitUntilRunning(*restarted, home.path()))
+            << "the restarted start did not take the lock the old instance let go";
+        EXPECT_FALSE(QFileInfo::exists(script)) << "the start-up did not delete restart.sh";
+        ::kill(static_cast<pid_t>(restarted->processId()), SIGTERM);
+        ASSERT_TRUE(restarted->waitForFinished(20000)) << "SIGTERM did not end the hidden run within 20 s";
+    }
+}

@@ -94,6 +94,11 @@ BackupPage::BackupPage(QWidget* parent) : QWidget(parent)
     auto* attachBox = new QGroupBox(this);
     attachBox->setObjectName(QStringLiteral("GroupBoxAttach"));
     auto* attachRow = new QHBoxLayout(attachBox);
+    auto* attachLabel =
+        new QLabel(QString::fromUtf8("Navázat přírůstkový průběh záloh. na archiv:"), attachBox);
+    attachLabel->setObjectName(QStringLiteral("Label9"));
+    attachLabel->setBuddy(m_attachList);
+    attachRow->addWidget(attachLabel);
     attachRow->addWidget(m_attachList, 1);
     attachRow->addWidget(m_attach);
 

@@ -7,6 +7,7 @@
 #include "ui/mainwindow/ProgramShell.h"
 #include "ui/mainwindow/RunController.h"
 #include "ui/mainwindow/SettingsPage.h"
+#include "ui/wiring/AttachWiring.h"
 #include "ui/wiring/BackupWiring.h"
 #include "ui/wiring/DestinationWiring.h"
 #include "ui/wiring/MergeWiring.h"
@@ -50,6 +51,7 @@ ProgramAssembly::ProgramAssembly(app::RunMode mode)
     m_shell = std::make_unique<ProgramShell>(mode, std::move(hooks));
     m_backup = std::make_unique<BackupWiring>(*m_shell);
     m_destination = std::make_unique<DestinationWiring>(*m_shell, *m_backup);
+    m_attach = std::make_unique<AttachWiring>(*m_shell, *m_backup);
     m_restore = std::make_unique<RestoreWiring>(*m_shell, *m_backup);
     m_merge = std::make_unique<MergeWiring>(*m_shell, *m_backup);
     m_notify = std::make_unique<NotifyWiring>(*m_shell);
@@ -80,6 +82,7 @@ ProgramAssembly::~ProgramAssembly()
     m_notify.reset();
     m_merge.reset();
     m_restore.reset();
+    m_attach.reset();
     m_destination.reset();
     m_backup.reset();
     m_shell.reset();

@@ -6,6 +6,7 @@
 
 namespace ombrix::ui {
 
+class AttachWiring;
 class BackupWiring;
 class DestinationWiring;
 class MergeWiring;
@@ -36,6 +37,7 @@ class ProgramAssembly
     MergeWiring& merge() { return *m_merge; }
     NotifyWiring& notify() { return *m_notify; }
     ScheduleWiring& schedule() { return *m_schedule; }
+    AttachWiring& attach() { return *m_attach; }
 
   private:
     std::unique_ptr<ProgramShell> m_shell;
@@ -45,6 +47,7 @@ class ProgramAssembly
     std::unique_ptr<MergeWiring> m_merge;
     std::unique_ptr<NotifyWiring> m_notify;
     std::unique_ptr<ScheduleWiring> m_schedule;
+    std::unique_ptr<AttachWiring> m_attach;
 };
 
 } // namespace ombrix::ui
