@@ -1,5 +1,6 @@
 #include "platform/InstanceLock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -167,7 +168,7 @@ InstanceLock::Result InstanceLock::acquireWithin(int timeoutMs, int pollMs)
     Result result = tryAcquire();
     while (result == Result::HeldElsewhere && !deadline.hasExpired()) {
         const qint64 left = deadline.remainingTime();
-        const qint64 pause = qBound<qint64>(1, pollMs, qMax<qint64>(1, left));
+        const qint64 pause = std::clamp<qint64>(pollMs, 1, std::max<qint64>(1, left));
         std::this_thread::sleep_for(std::chrono::milliseconds(pause));
         result = tryAcquire();
     }
