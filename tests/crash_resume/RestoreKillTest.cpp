@@ -1,8 +1,7 @@
-#include "core/config/ConfigKeys.h"
 #include "CrashResumeFixture.h"
+#include "support/RestoreKillChecks.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace ombrix::test {
@@ -29,42 +28,22 @@ TEST_F(RestoreKillTest, KilledRestoreContinuesToTheTreeOfAnUninterruptedOne)
 
         chooseSet(set);
         WorkerProcess whole(QStringLiteral("restore"),
-                            {{QStringLiteral("OMBRIX_WORKER_RESTORE_SET"), set},
-                             {QStringLiteral("OMBRIX_WORKER_RESTORE_DIR"), uninterrupted.path()}});
+                            RestoreKillChecks::workerEnvironment(set, uninterrupted.path()));
         ASSERT_EQ(whole.run(), WorkerProcess::Outcome::Finished) << whole.output().toStdString();
-        EXPECT_EQ(config->readInt(ConfigKeys::RECOVERY_DONE, 0), 1);
+        RestoreKillChecks::expectFinished(*config, program->path());
 
         chooseSet(set);
         WorkerProcess worker(QStringLiteral("restore"),
-                             {{QStringLiteral("OMBRIX_WORKER_RESTORE_SET"), set},
-                              {QStringLiteral("OMBRIX_WORKER_RESTORE_DIR"), killed.path()}});
-        ASSERT_TRUE(killAtEachAndFinish(
-            worker,
-            {{QStringLiteral("extracting the first file"), extraction, 1},
-             {QStringLiteral("extracting the first file of a continued restore"), extraction, 1},
-             {QStringLiteral("extracting a later file"), extraction, 4},
-             KillPoint::afterStatus(QStringLiteral("showing the completion"),
-                                    QStringLiteral("Obnova dat byla dokončena"))},
-            [this] { return config->readInt(ConfigKeys::RECOVERY_DONE, 1) == 0; }));
+                             RestoreKillChecks::workerEnvironment(set, killed.path()));
+        ASSERT_TRUE(killAtEachAndFinish(worker, RestoreKillChecks::killPoints(extraction),
+                                        [this] { return RestoreKillChecks::pending(*config); }));
 
-        EXPECT_EQ(config->readInt(ConfigKeys::RECOVERY_DONE, 0), 1);
-        EXPECT_EQ(config->readString(ConfigKeys::RECOVERY_ARCHIVNAME, QStringLiteral("<none>")), QString());
-        EXPECT_EQ(config->readInt(ConfigKeys::RECOVERY_ARCHIV_INDEX, -1), 0);
-        EXPECT_FALSE(QFileInfo::exists(program->file(QStringLiteral("recoverylist.csv"))));
-
-        const Tree whole_tree =
-            treeOf(QDir::cleanPath(uninterrupted.path() + QLatin1Char('/') + sourceDir.path()));
-        const Tree killed_tree = treeOf(QDir::cleanPath(killed.path() + QLatin1Char('/') + sourceDir.path()));
-        EXPECT_EQ(whole_tree, states[size_t(chosen)]);
-        for (const auto& [name, bytes] : whole_tree) {
-            const auto found = killed_tree.find(name);
-            EXPECT_TRUE(found != killed_tree.end() && found->second == bytes)
-                << (found == killed_tree.end() ? "missing: " : "content differs: ") << name.toStdString();
-        }
-        for (const auto& entry : killed_tree)
-            EXPECT_TRUE(whole_tree.count(entry.first)) << "not in the set: " << entry.first.toStdString();
-        // Nothing but the restored tree below the restore folder.
-        EXPECT_EQ(treeOf(killed.path()).size(), killed_tree.size());
+        RestoreKillChecks::expectFinished(*config, program->path());
+        RestoreKillChecks::expectSameTree(
+            states[size_t(chosen)],
+            treeOf(QDir::cleanPath(uninterrupted.path() + QLatin1Char('/') + sourceDir.path())),
+            treeOf(QDir::cleanPath(killed.path() + QLatin1Char('/') + sourceDir.path())),
+            treeOf(killed.path()).size());
         expectNothingLeft();
     }
 }

@@ -42,19 +42,8 @@ TEST_F(MergeKillOnFtp, KilledMergeIsContinuedByTheNextStartsToTheSameResult)
     // Every helper (the archiver, the uploader) names a file of the program folder.
     const QStringList watched{program->path()};
     WorkerProcess worker(QStringLiteral("merge"), {});
-    for (const KillPoint& point : points) {
-        ASSERT_TRUE(killWorkerAt(worker, wrapper, point)) << point.step.toStdString();
-        const QStringList helpers = CrashChecks::liveHelpers(watched);
-        EXPECT_TRUE(helpers.isEmpty()) << "after the kill at " << point.step.toStdString() << ":\n"
-                                       << helpers.join(QLatin1Char('\n')).toStdString();
-        EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 1), 0)
-            << "the kill at " << point.step.toStdString() << " left nothing to continue";
-    }
-    // The last start runs the real archiver to the end.
-    const QMap<QString, QString> environment = wrapper.environment();
-    for (auto it = environment.cbegin(); it != environment.cend(); ++it)
-        worker.setEnvironment(it.key(), QString());
-    ASSERT_EQ(worker.run(), WorkerProcess::Outcome::Finished) << worker.output().toStdString();
+    ASSERT_TRUE(killAtEachAndFinish(worker, wrapper, points, watched,
+                                    [this] { return config->readInt(ConfigKeys::SUM_DONE, 1) == 0; }));
 
     expectMergedChain();
     EXPECT_EQ(CrashChecks::programTmpFiles(program->path()), QStringList());

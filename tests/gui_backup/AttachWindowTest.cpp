@@ -125,7 +125,8 @@ TEST_F(AttachWindow, AttachingToTheOlderSetRestoresItsFilesKeepsTodaysFolderAndR
     QTemporaryDir moved;
     ASSERT_TRUE(moved.isValid());
     const QString today = moved.filePath(QStringLiteral("today"));
-    ASSERT_TRUE(QDir().rename(destination.path(), today)) << "the sets cannot be moved to " << today.toStdString();
+    ASSERT_TRUE(QDir().rename(destination.path(), today))
+        << "the sets cannot be moved to " << today.toStdString();
     IniStore config(home->file(QStringLiteral("config.ini")));
     ASSERT_TRUE(config.writeString(ConfigKeys::BACKUP_DIR, today));
     ASSERT_TRUE(config.writeString(ConfigKeys::BACKUP_FTP_HOST, QStringLiteral("today.example:2121")));
@@ -177,8 +178,7 @@ TEST_F(AttachWindow, ASetWithoutItsConfigurationArchiveIsRefusedAndNothingRestar
     clickStart();
     ASSERT_EQ(sets().size(), 1) << "START did not make a set: " << status().toStdString();
     const QString set = sets().first();
-    const QString configArchive =
-        SetLayout::sideArchivePath(destination.path(), set, SetLayout::configFile);
+    const QString configArchive = SetLayout::sideArchivePath(destination.path(), set, SetLayout::configFile);
     ASSERT_TRUE(QFile::remove(configArchive)) << "cannot remove " << configArchive.toStdString();
 
     enterBackupPage();

@@ -62,4 +62,26 @@ bool killWorkerAt(WorkerProcess& worker, ArchiverWrapper& wrapper, const KillPoi
     return true;
 }
 
+bool killAtEachAndFinish(WorkerProcess& worker, ArchiverWrapper& wrapper,
+                         const std::vector<KillPoint>& points, const QStringList& watchedFolders,
+                         const std::function<bool()>& pending)
+{
+    for (const KillPoint& point : points) {
+        if (!killWorkerAt(worker, wrapper, point))
+            return false;
+        const QStringList helpers = CrashChecks::liveHelpers(watchedFolders);
+        EXPECT_TRUE(helpers.isEmpty()) << "after the kill at " << point.step.toStdString() << ":\n"
+                                       << helpers.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(pending()) << "the kill at " << point.step.toStdString() << " left nothing to continue";
+    }
+    // The last start runs the real archiver.
+    const QMap<QString, QString> environment = wrapper.environment();
+    for (auto it = environment.cbegin(); it != environment.cend(); ++it)
+        worker.setEnvironment(it.key(), QString());
+    const WorkerProcess::Outcome outcome = worker.run();
+    EXPECT_EQ(outcome, WorkerProcess::Outcome::Finished) << "the start after the last kill did not finish:\n"
+                                                         << worker.output().toStdString();
+    return outcome == WorkerProcess::Outcome::Finished;
+}
+
 } // namespace ombrix::test

@@ -2,7 +2,10 @@
 
 #include "support/ArchiverWrapper.h"
 
+#include <functional>
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 namespace ombrix::test {
 
@@ -36,5 +39,13 @@ struct KillPoint
 // after the status. A worker that ends before it gets there is a test failure with its output.
 bool killWorkerAt(WorkerProcess& worker, ArchiverWrapper& wrapper, const KillPoint& point,
                   QString* target = nullptr);
+
+// Kills the worker at each point in turn (every start going on where the previous one was cut
+// off), checking after each kill that no helper process naming one of watchedFolders outlived it
+// and that pending() holds, then lets one more start run to its end with the real archiver;
+// false when a kill missed its point or that last start did not finish.
+bool killAtEachAndFinish(WorkerProcess& worker, ArchiverWrapper& wrapper,
+                         const std::vector<KillPoint>& points, const QStringList& watchedFolders,
+                         const std::function<bool()>& pending);
 
 } // namespace ombrix::test

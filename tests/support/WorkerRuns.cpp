@@ -135,12 +135,18 @@ bool WorkerRuns::backup()
 bool WorkerRuns::restore(const QString& set, const QString& folder)
 {
     ProgramStart start;
-    FolderDestination destination(start.config.readString(ConfigKeys::BACKUP_DIR, QString()));
+    ConfiguredDestination configured(start);
+    Destination& destination = *configured.destination;
     TestRestoreControls controls;
     controls.folder = folder;
     controls.password = desifruj(start.config.readString(ConfigKeys::PASSWORD, QString()));
     RestoreRun run(start.host, controls, start.config, start.runLog, start.runState, start.archiveState,
                    destination);
+    // A lost server connection gets one new attempt, as the window's restore gives it.
+    run.setReconnect([&destination] {
+        destination.reconnect();
+        return destination.isOnline();
+    });
     run.setPausePercent(0);
     run.resumeRestoreAtStart();
     if (run.recoveryMode() == RestoreRun::Mode::novaobnova) {

@@ -16,7 +16,8 @@ class WorkerRuns
     static bool backup();
     // The start-up offer of a pending restore and its continuation; without a pending restore,
     // a new restore of set below folder when recoverylist.csv is there. True when no restore is
-    // pending afterwards (RECOVERY_DONE is 1).
+    // pending afterwards (RECOVERY_DONE is 1). With BACKUP_DESTINATION FTP the sets are read
+    // from the server of the BACKUP_FTP_* keys.
     static bool restore(const QString& set, const QString& folder);
     // The merge of the stored range (SUM_FROM to SUM_TO among the sets still on the destination),
     // continued or started; nothing when no range is stored. True when SUM_DONE is 1 afterwards.
