@@ -1,5 +1,6 @@
 // Drives the restore and merge engines on a prepared program folder without a window, the way
-// the restore and merge buttons do, and prints the figures for the benchmark scripts (bench/run_bench.py, bench/ftp_bench.py).
+// the restore and merge buttons do, and prints the figures for bench/run_bench.py and
+// bench/ftp_bench.py.
 //
 //   ombrix_bench restore HOME SET TARGET   restores recoverylist.csv of HOME (the catalog of SET)
 //                                          below TARGET
