@@ -1,12 +1,16 @@
 // Drives the restore and merge engines on a prepared program folder without a window, the way
-// the restore and merge buttons do, and prints the figures for bench/run_bench.py.
+// the restore and merge buttons do, and prints the figures for bench/run_bench.py and
+// bench/ftp_bench.py.
 //
 //   ombrix_bench restore HOME SET TARGET   restores recoverylist.csv of HOME (the catalog of SET)
 //                                          below TARGET
 //   ombrix_bench merge HOME FROM TO        merges the sets FROM..TO (full names) into TO
 //
-// HOME is a program folder whose config.ini names the destination folder (BACKUP_DIR). Output:
-// one line "seconds=S lines=N ..." on success, a message and exit code 1 otherwise.
+// HOME is a program folder whose config.ini names the destination as the program keeps it
+// (BACKUP_DESTINATION with BACKUP_DIR, or the FTP server of BACKUP_FTP_HOST, BACKUP_FTP_USER,
+// BACKUP_FTP_PASS and BACKUP_FTP_DIR); the destination is made and opened as the program's
+// readiness pass does. Output: one line "seconds=S lines=N ..." on success, a message and exit
+// code 1 otherwise.
 
 #include "archive/ArchiveState.h"
 #include "core/catalog/CatalogFile.h"
@@ -21,7 +25,8 @@
 #include "merge/MergeRun.h"
 #include "restore/RestoreControls.h"
 #include "restore/RestoreRun.h"
-#include "storage/FolderDestination.h"
+#include "storage/Destination.h"
+#include "storage/ProgramDestination.h"
 
 #include <cstdio>
 #include <QCoreApplication>
@@ -137,7 +142,13 @@ int main(int argc, char** argv)
     ArchiveState archiveState;
     IniStore config(QDir(home).filePath(QStringLiteral("config.ini")));
     RunLog runLog(QDir(home).filePath(QStringLiteral("log.txt")));
-    FolderDestination destination(config.readString(ConfigKeys::BACKUP_DIR, QString()));
+    // The destination config.ini names, opened as the readiness pass opens it before a run.
+    ProgramDestination programDestination(config, host, runState, &runLog);
+    if (!programDestination.open()) {
+        std::fprintf(stderr, "the destination is not reachable\n");
+        return 1;
+    }
+    Destination& destination = programDestination.destination();
     QElapsedTimer timer;
 
     if (mode == QLatin1String("restore")) {
@@ -145,6 +156,10 @@ int main(int argc, char** argv)
             CatalogFile::read(QDir(home).filePath(QStringLiteral("recoverylist.csv"))).lines.size();
         BelowFolderRestore controls(args.at(3), args.at(4));
         RestoreRun run(host, controls, config, runLog, runState, archiveState, destination);
+        run.setReconnect([&destination] {
+            destination.reconnect();
+            return destination.isOnline();
+        });
         run.setPausePercent(0);
         timer.start();
         run.runRestore();

@@ -211,12 +211,13 @@ def tree_digest(root):
     return count, digest.hexdigest()
 
 
-def backed_up_chain(binary, root, files, runs):
+def backed_up_chain(binary, root, files, runs, extra_system=()):
     """A source tree of N mixed files, a program folder and `runs` sets made by `ombrix -start`:
-    a full backup, then incremental runs that each change every 20th file."""
+    a full backup, then incremental runs that each change every 20th file. extra_system: more
+    [SYSTEM] lines for config.ini (another destination, as make_program_folder takes them)."""
     source, home, dest = (os.path.join(root, n) for n in ("src", "program", "dest"))
     subprocess.run([sys.executable, os.path.join(HERE, "gen_tree.py"), source, str(files)], check=True)
-    make_program_folder(home, dest, source)
+    make_program_folder(home, dest, source, extra_system=extra_system)
     all_files = sorted(os.path.join(f, n) for f, _, names in os.walk(source) for n in names)
     for run in range(runs):
         if run > 0:
