@@ -65,6 +65,7 @@ class AttachWindow : public BackupWindowFixture
     // the last set config.ini names at that moment (what the new program would start from).
     void startCountingRestarts()
     {
+        restarts = 0;
         startProgram();
         program().attach().setRestarter([this] {
             ++restarts;
