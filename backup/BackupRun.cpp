@@ -700,6 +700,8 @@ void BackupRun::complete()
     m_config.writeInt(ConfigKeys::LAST_BACKUP_LIST_INDEX, 0);
     markCopyCompleted();
     // Before the log is saved and stored in the set: a run with files left out says so there.
+    if (m_summary && m_runStatus == RunWarnings)
+        m_summary->markWarning();
     endSummary(true);
     m_runLog.save();
 

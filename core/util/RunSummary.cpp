@@ -101,7 +101,7 @@ RunSummary::Verdict RunSummary::verdict() const
 {
     if (!m_completed)
         return Verdict::Interrupted;
-    return m_filesNotDone > 0 ? Verdict::Warning : Verdict::Success;
+    return m_filesNotDone > 0 || m_warned ? Verdict::Warning : Verdict::Success;
 }
 
 QString RunSummary::line() const

@@ -34,6 +34,9 @@ class RunSummary
     void fileDone(qint64 bytes);
     // A file that could not be archived, restored or moved (its line is in the run log).
     void fileNotDone();
+    // The run completed with a warning of its own (a storage missing, a file changed while it
+    // was read, ...), so it is no success even when every file was dealt with.
+    void markWarning() { m_warned = true; }
     // The counts at once, for an engine that keeps its own.
     void setCounts(qint64 filesDone, qint64 bytesDone, qint64 filesNotDone);
     // The end of the run: completed or not, with the reason of an interruption as the status line
@@ -70,6 +73,7 @@ class RunSummary
     qint64 m_startMs;
     qint64 m_endMs = -1;
     bool m_finished = false;
+    bool m_warned = false;
     bool m_completed = false;
     QString m_reason;
 };

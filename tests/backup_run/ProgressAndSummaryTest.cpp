@@ -142,5 +142,22 @@ TEST_F(BackupProgressAndSummaryTest, StoppedRunIsInterruptedAndTheContinuedOneCo
     EXPECT_EQ(details.last(), progressLine(3, 3 * fileSize, 3, 3 * fileSize));
 }
 
+// Every file archived, but the program to run before the backup could not be started: the run
+// ends with the warning, and its summary (and so the tray word) says warning too, not success.
+TEST_F(BackupProgressAndSummaryTest, RunThatEndsWithAWarningOfItsOwnIsNoSuccess)
+{
+    writeSource(QStringLiteral("a.txt"), QByteArray(fileSize, 'a'));
+    restartProgram();
+    controls.checkBox1 = true;
+    controls.edit6 = QStringLiteral("/nowhere/no-such-program-before");
+    pressStart();
+
+    const std::optional<RunSummary>& summary = host.currentSummary(Page::Backup);
+    ASSERT_TRUE(summary.has_value()) << "the run showed no summary";
+    EXPECT_EQ(summary->filesDone(), 1);
+    EXPECT_EQ(summary->filesNotDone(), 0);
+    EXPECT_EQ(summary->verdict(), RunSummary::Verdict::Warning);
+}
+
 } // namespace
 } // namespace ombrix::test
