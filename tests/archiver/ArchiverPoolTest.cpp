@@ -83,7 +83,9 @@ class ArchiverPoolTest : public ::testing::Test
         EXPECT_TRUE(m_pool.outcome(ticket).errorText.isEmpty());
         if (pid)
             *pid = m_state.lastProcessId;
-        EXPECT_TRUE(waitUntil([&] { return m_wrapper.hasPaused(n); })) << "call " << n << " was not held";
+        EXPECT_TRUE(waitUntil([&] { return m_wrapper.hasPaused(n); }))
+            << "call " << n << " was not held; the wrapper's folder: " << m_wrapper.describe().toStdString()
+            << "; running children: " << m_pool.runningCount();
         return ticket;
     }
 
@@ -154,49 +156,53 @@ TEST_F(ArchiverPoolTest, ChildrenRunTogetherAndEndInAnyOrder)
 }
 
 // STOP and skip end every running child - the one the button kills and all the others - and
-// nothing they started lives on.
-TEST_F(ArchiverPoolTest, StopAndSkipKillEveryRunningChild)
+// nothing they started lives on. Each of the two gets a fresh wrapper, pool and folder.
+class ArchiverPoolEndTest : public ArchiverPoolTest, public ::testing::WithParamInterface<bool>
 {
-    for (const bool skip : {false, true}) {
-        SCOPED_TRACE(skip ? "skip" : "STOP");
-        m_state = RunState();
-        m_onPump = nullptr;
-        m_wrapper.pauseAt({QStringLiteral("a"), QStringLiteral("*")}, QList<int>{1, 2, 3});
-        std::vector<qint64> pids;
-        std::vector<ArchiverPool::Ticket> tickets;
-        for (int n = 1; n <= 3; ++n) {
-            qint64 pid = 0;
-            const QString source = makeFile(QStringLiteral("file %1.txt").arg(n), "content");
-            QFile::remove(archivePathFor(source));
-            tickets.push_back(startHeld(pack(source), n, &pid));
-            pids.push_back(pid);
-        }
-        ASSERT_EQ(m_pool.runningCount(), 3);
+};
 
-        // What the button does: set the flag and kill the child it knows of.
-        m_onPump = [this, skip] {
-            if (skip)
-                m_state.skipRequested = true;
-            else
-                m_state.stopRequested = true;
-            platform::KillProcessId(m_state.lastProcessId);
-        };
-        EXPECT_EQ(m_pool.poll(), 0);
-        EXPECT_EQ(m_state.lastProcessId, -1);
-        for (std::size_t i = 0; i < tickets.size(); ++i) {
-            EXPECT_TRUE(m_pool.finished(tickets[i]));
-            const ArchiverPool::Outcome outcome = m_pool.take(tickets[i]);
-            EXPECT_TRUE(outcome.started);
-            EXPECT_TRUE(outcome.killed);
-            EXPECT_EQ(outcome.exitCode, -1);
-            EXPECT_TRUE(test::groupEnds(pids[i])) << "child " << i + 1 << " left something running";
-        }
-        for (int n = 1; n <= 3; ++n) {
-            const QString source = m_folder.file(QStringLiteral("src/file %1.txt").arg(n));
-            EXPECT_FALSE(QFileInfo::exists(archivePathFor(source))) << "7za never got to write it";
-        }
+TEST_P(ArchiverPoolEndTest, KillsEveryRunningChild)
+{
+    const bool skip = GetParam();
+    m_wrapper.pauseAt({QStringLiteral("a"), QStringLiteral("*")}, QList<int>{1, 2, 3});
+    std::vector<qint64> pids;
+    std::vector<ArchiverPool::Ticket> tickets;
+    for (int n = 1; n <= 3; ++n) {
+        qint64 pid = 0;
+        const QString source = makeFile(QStringLiteral("file %1.txt").arg(n), "content");
+        tickets.push_back(startHeld(pack(source), n, &pid));
+        pids.push_back(pid);
+    }
+    ASSERT_EQ(m_pool.runningCount(), 3);
+
+    // What the button does: set the flag and kill the child it knows of.
+    m_onPump = [this, skip] {
+        if (skip)
+            m_state.skipRequested = true;
+        else
+            m_state.stopRequested = true;
+        platform::KillProcessId(m_state.lastProcessId);
+    };
+    EXPECT_EQ(m_pool.poll(), 0);
+    EXPECT_EQ(m_state.lastProcessId, -1);
+    for (std::size_t i = 0; i < tickets.size(); ++i) {
+        EXPECT_TRUE(m_pool.finished(tickets[i]));
+        const ArchiverPool::Outcome outcome = m_pool.take(tickets[i]);
+        EXPECT_TRUE(outcome.started);
+        EXPECT_TRUE(outcome.killed);
+        EXPECT_EQ(outcome.exitCode, -1);
+        EXPECT_TRUE(test::groupEnds(pids[i])) << "child " << i + 1 << " left something running";
+    }
+    for (int n = 1; n <= 3; ++n) {
+        const QString source = m_folder.file(QStringLiteral("src/file %1.txt").arg(n));
+        EXPECT_FALSE(QFileInfo::exists(archivePathFor(source))) << "7za never got to write it";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(StopOrSkip, ArchiverPoolEndTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Skip" : "Stop");
+                         });
 
 // A pool that goes away (the run ends, or fails on its way out) takes its children with it.
 TEST_F(ArchiverPoolTest, DestroyingThePoolKillsWhatStillRuns)

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QThread>
 
 namespace ombrix::test {
@@ -89,6 +90,23 @@ bool ArchiverWrapper::hasPaused(int n) const
     const QString number = QString::number(n);
     return QFileInfo::exists(m_dir.filePath(QStringLiteral("paused-") + number)) &&
            !QFileInfo::exists(m_dir.filePath(QStringLiteral("release-") + number));
+}
+
+QString ArchiverWrapper::describe() const
+{
+    QStringList parts;
+    for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files, QDir::Name)) {
+        if (name == QLatin1String("archiver_wrapper.sh") || name == QLatin1String("lock"))
+            continue;
+        QString part = name;
+        if (name == QLatin1String("count")) {
+            QFile count(m_dir.filePath(name));
+            if (count.open(QIODevice::ReadOnly))
+                part += QLatin1Char('=') + QString::fromUtf8(count.readAll()).trimmed();
+        }
+        parts << part;
+    }
+    return parts.isEmpty() ? QStringLiteral("(no call yet)") : parts.join(QLatin1Char(' '));
 }
 
 void ArchiverWrapper::release(int n)

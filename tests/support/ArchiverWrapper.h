@@ -36,6 +36,9 @@ class ArchiverWrapper
     void pauseAt(const Call& call, const QList<int>& numbers);
     // Whether call number n has paused (and not been released).
     bool hasPaused(int n) const;
+    // What the wrapper's folder holds (call count, paused and release marks), for a failure
+    // message that says how far the calls got.
+    QString describe() const;
     // Matching calls from number n on fail without touching anything.
     void failFrom(const Call& call, int n);
     // No call is held back or fails any more; the count starts again.
