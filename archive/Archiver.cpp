@@ -11,10 +11,10 @@
 #include "core/log/LogLines.h"
 #include "core/log/RunLog.h"
 #include "platform/DurableFiles.h"
+#include "platform/FileReplace.h"
 #include "platform/ProgramFolder.h"
 #include "storage/Destination.h"
 
-#include <filesystem>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -160,21 +160,13 @@ QString scratchName(const QString& folder, const QString& suffix)
     return reserve.fileName();
 }
 
-bool renameOver(const QString& from, const QString& to)
-{
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(QFile::encodeName(from).toStdString()),
-                            std::filesystem::path(QFile::encodeName(to).toStdString()), error);
-    return !error;
-}
-
 // Puts a checked scratch file in its place: readable by the user alone (a private file must not
 // become readable to others through its backup), on stable storage before its name points to it,
 // and the name itself on stable storage before anyone records the file as stored.
 bool placeScratch(const QString& scratch, const QString& target)
 {
     return QFile::setPermissions(scratch, QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
-           platform::syncFile(scratch) && renameOver(scratch, target) &&
+           platform::syncFile(scratch) && platform::replaceByRename(scratch, target) &&
            platform::syncFolder(QFileInfo(target).absolutePath());
 }
 
@@ -196,7 +188,8 @@ bool Archiver::archiveInPlace(const QString& source, const QString& archive, con
     const qint64 sizeBefore = QFileInfo(source).size();
     m_runner.run(ArchiverCommands::addFile(scratch, QFileInfo(source).absoluteFilePath(), level,
                                            platform::programFolder(), password));
-    const bool result = holdsWrittenFile(scratch, source, sizeBefore, password) && placeScratch(scratch, archive);
+    const bool result =
+        holdsWrittenFile(scratch, source, sizeBefore, password) && placeScratch(scratch, archive);
     QFile::remove(scratch);
     return result;
 }

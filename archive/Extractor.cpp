@@ -9,37 +9,16 @@
 #include "core/host/Host.h"
 #include "core/log/LogLines.h"
 #include "core/log/RunLog.h"
+#include "platform/FileReplace.h"
 #include "platform/ProgramFolder.h"
 #include "storage/Destination.h"
 #include "storage/local/LocalPaths.h"
 
-#include <filesystem>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <system_error>
 
 namespace ombrix {
-
-namespace {
-
-std::filesystem::path nativePath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-// Replaces target by source (same file system); a folder in the way is never replaced.
-bool moveOver(const QString& source, const QString& target)
-{
-    const QFileInfo existing(target);
-    if (existing.isDir() && !existing.isSymLink())
-        return false;
-    std::error_code error;
-    std::filesystem::rename(nativePath(source), nativePath(target), error);
-    return !error;
-}
-
-} // namespace
 
 Extractor::Extractor(Destination& destination, ArchiverRunner& runner, Host& host, RunLog* runLog,
                      const ArchiveState& state, ArchiveSettings settings)
@@ -119,7 +98,7 @@ bool Extractor::dearchivovat(const QString& archiv, const QString& filename, con
             m_lastFailure = plainCopy ? QStringLiteral("its copy could not be copied")
                                       : QStringLiteral("its archive cannot be extracted (damaged, or a "
                                                        "password that does not fit)");
-        else if (moveOver(unpacked, target + QLatin1Char('/') + name))
+        else if (platform::replaceByRename(unpacked, target + QLatin1Char('/') + name))
             result = true;
         else
             m_lastFailure = QStringLiteral("it cannot replace what is in its place");

@@ -9,14 +9,14 @@
 #include "core/host/Host.h"
 #include "core/lang/Translator.h"
 #include "core/log/Status.h"
+#include "platform/DurableFiles.h"
+#include "platform/FileReplace.h"
 #include "platform/ProgramFolder.h"
 
-#include <filesystem>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <system_error>
 #include <utility>
 
 namespace ombrix {
@@ -33,22 +33,6 @@ constexpr const char* folderNotWritable =
 QString text(const char* czechText)
 {
     return getLang(QString::fromUtf8(czechText));
-}
-
-std::filesystem::path nativePath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-// Replaces target by source in one rename (both in one folder tree, so on one file system).
-bool renameOver(const QString& source, const QString& target)
-{
-    const QFileInfo existing(target);
-    if (existing.isDir() && !existing.isSymLink())
-        return false;
-    std::error_code error;
-    std::filesystem::rename(nativePath(source), nativePath(target), error);
-    return !error;
 }
 
 } // namespace
@@ -167,18 +151,27 @@ bool ChainAttach::replaceProgramFiles(const QString& staging, const QString& fol
         m_lastFailure = QStringLiteral("the current source list cannot be kept aside");
         return false;
     }
-    if (!renameOver(QDir(staging).filePath(sourcesName), sources)) {
+    // Both on stable storage before their names replace the program's own, and the names after:
+    // a power loss right after the restart must not leave an empty config.ini.
+    if (!platform::syncFile(QDir(staging).filePath(sourcesName)) ||
+        !platform::syncFile(QDir(staging).filePath(configName))) {
+        m_lastFailure = QStringLiteral("the unpacked files cannot be written to disk");
+        return false;
+    }
+    if (!platform::replaceByRename(QDir(staging).filePath(sourcesName), sources)) {
         m_lastFailure = QStringLiteral("sources.txt cannot be replaced");
         return false;
     }
-    if (!renameOver(QDir(staging).filePath(configName), config)) {
+    if (!platform::replaceByRename(QDir(staging).filePath(configName), config)) {
         m_lastFailure = QStringLiteral("config.ini cannot be replaced");
         if (hadSources)
-            renameOver(previousSources, sources);
+            platform::replaceByRename(previousSources, sources);
         else
             QFile::remove(sources);
         return false;
     }
+    // The attach has happened by now; a folder that cannot be synced changes nothing of that.
+    platform::syncFolder(folder);
     return true;
 }
 
