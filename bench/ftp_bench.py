@@ -192,11 +192,7 @@ def bench_restore(binary, bench, work, files, delays, password):
 
     # The FTP set, made without delay, then restored with every delay.
     ftp_root = os.path.join(root, "ftp")
-    served = os.path.join(ftp_root, "served")
-    os.makedirs(served)
-    control = os.path.join(ftp_root, "control.json")
-    set_delay(control, 0)
-    server, port = start_server(served, 0, ftp_root, control)
+    served, control, server, port = start_delayable_server(ftp_root)
     try:
         seconds, code, done = backup(binary, ftp_root, source, ftp_lines(port, password))
         home = os.path.join(ftp_root, "program")
@@ -227,6 +223,17 @@ def bench_restore(binary, bench, work, files, delays, password):
     finally:
         stop_server(server)
         shutil.rmtree(root, ignore_errors=True)
+
+
+def start_delayable_server(ftp_root):
+    """A server on ftp_root/served that answers at once until its control file says otherwise.
+    Returns (served folder, control file, server process, port)."""
+    served = os.path.join(ftp_root, "served")
+    os.makedirs(served)
+    control = os.path.join(ftp_root, "control.json")
+    set_delay(control, 0)
+    server, port = start_server(served, 0, ftp_root, control)
+    return served, control, server, port
 
 
 def merge_and_check(bench, home, sets_dir, remote, source, target, before_check=None):
@@ -266,11 +273,7 @@ def bench_merge(binary, bench, work, files, delays, password):
     shutil.rmtree(folder_root, ignore_errors=True)
 
     ftp_root = os.path.join(root, "ftp")
-    served = os.path.join(ftp_root, "served")
-    os.makedirs(served)
-    control = os.path.join(ftp_root, "control.json")
-    set_delay(control, 0)
-    server, port = start_server(served, 0, ftp_root, control)
+    served, control, server, port = start_delayable_server(ftp_root)
     try:
         t0 = time.monotonic()
         source, home, _ = run_bench.backed_up_chain(binary, ftp_root, files, 5, ftp_lines(port, password))

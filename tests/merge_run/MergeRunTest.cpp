@@ -34,6 +34,23 @@ class MergeRunTest : public RestoreFixture
         mergeControls.listWithPositions(destination->listSetFolders(), from, to);
     }
 
+    // Runs the merge and presses its button (STOP) once the status names a file of many/m1*;
+    // false when the merge ended before it got there.
+    bool runMergeStoppedAtTheManyFiles()
+    {
+        bool pressed = false;
+        host.setPumpHook([&] {
+            if (!pressed && merge->showsStop() &&
+                host.currentStatus(Page::Merge).contains(QStringLiteral("m1"))) {
+                pressed = true;
+                merge->runMerge();
+            }
+        });
+        merge->runMerge();
+        host.setPumpHook({});
+        return pressed;
+    }
+
     // Sets A..E: x only in A; y changed in B; z changed in B and C; w only in B and C.
     void makeChain()
     {
@@ -98,17 +115,7 @@ TEST_F(MergeRunTest, StoppedMergeContinuesToTheSameResult)
 {
     makeChain();
     selectRange(1, 3);
-    bool pressed = false;
-    host.setPumpHook([&] {
-        if (!pressed && merge->showsStop() &&
-            host.currentStatus(Page::Merge).contains(QStringLiteral("m1"))) {
-            pressed = true;
-            merge->runMerge();
-        }
-    });
-    merge->runMerge();
-    host.setPumpHook({});
-    ASSERT_TRUE(pressed);
+    ASSERT_TRUE(runMergeStoppedAtTheManyFiles()) << "the merge never reached many/m1*";
     EXPECT_EQ(host.currentStatus(Page::Merge).trimmed(), QStringLiteral("přerušeno uživatelem"));
     EXPECT_EQ(config->readInt(ConfigKeys::SUM_DONE, 1), 0);
     EXPECT_EQ(mergeControls.caption, QStringLiteral("pokračovat"));
@@ -317,17 +324,7 @@ TEST_F(MergeSummaryTest, StoppedMergeIsInterruptedInTheSummaryAndTheLog)
 {
     makeChain();
     selectRange(1, 3);
-    bool pressed = false;
-    host.setPumpHook([&] {
-        if (!pressed && merge->showsStop() &&
-            host.currentStatus(Page::Merge).contains(QStringLiteral("m1"))) {
-            pressed = true;
-            merge->runMerge();
-        }
-    });
-    merge->runMerge();
-    host.setPumpHook({});
-    ASSERT_TRUE(pressed);
+    ASSERT_TRUE(runMergeStoppedAtTheManyFiles()) << "the merge never reached many/m1*";
     ASSERT_EQ(config->readInt(ConfigKeys::SUM_DONE, 1), 0);
 
     const std::optional<RunSummary>& summary = host.currentSummary(Page::Merge);

@@ -36,6 +36,8 @@ from pyftpdlib.authorizers import AuthenticationFailed, DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
+from server_common import password_of
+
 
 class Options:
     """The misbehaviour switches in force now: command line first, control file over it."""
@@ -194,12 +196,7 @@ def main():
     parser.add_argument("--refuse-rename", default="")
     args = parser.parse_args()
 
-    password = args.password
-    if args.password_file:
-        with open(args.password_file, "r", encoding="utf-8") as f:
-            password = f.readline().rstrip("\r\n")
-    if password is None:
-        parser.error("--password or --password-file is required")
+    password = password_of(args, parser)
 
     OPTIONS = Options(args)
     COMMAND_LOG = args.log

@@ -23,9 +23,9 @@ import logging
 import os
 import ssl
 import sys
-import threading
-import time
 import urllib.parse
+
+from server_common import end_with_parent
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -68,15 +68,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
         logging.info("%s %s", self.address_string(), format % args)
 
 
-def watch_parent(pid):
-    while True:
-        time.sleep(1)
-        try:
-            os.kill(pid, 0)
-        except OSError:
-            os._exit(0)
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, default=0)
@@ -90,7 +81,7 @@ def main():
     logging.basicConfig(filename=args.log, level=logging.INFO,
                         format="%(asctime)s %(levelname)s %(message)s")
     if args.parent_pid:
-        threading.Thread(target=watch_parent, args=(args.parent_pid,), daemon=True).start()
+        end_with_parent(args.parent_pid)
     os.makedirs(args.root, exist_ok=True)
     Handler.root = args.root
 

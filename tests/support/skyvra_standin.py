@@ -41,9 +41,9 @@ import ssl
 import subprocess
 import sys
 import tempfile
-import threading
-import time
 import urllib.parse
+
+from server_common import end_with_parent, password_of
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -101,15 +101,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
         logging.info("%s %s", self.address_string(), format % args)
 
 
-def watch_parent(pid):
-    while True:
-        time.sleep(1)
-        try:
-            os.kill(pid, 0)
-        except OSError:
-            os._exit(0)
-
-
 def make_certificate():
     folder = tempfile.mkdtemp(prefix="skyvra-standin-")
     subprocess.run([sys.executable, os.path.join(HERE, "test_cert.py"), folder], check=True)
@@ -149,19 +140,14 @@ def main():
     parser.add_argument("--parent-pid", type=int)
     args = parser.parse_args()
 
-    password = args.password
-    if args.password_file:
-        with open(args.password_file, "r", encoding="utf-8") as f:
-            password = f.readline().rstrip("\r\n")
-    if password is None:
-        parser.error("--password or --password-file is required")
+    password = password_of(args, parser)
 
     # A terminated stand-in ends its FTP host too.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     logging.basicConfig(filename=args.log, level=logging.INFO,
                         format="%(asctime)s %(levelname)s %(message)s")
     if args.parent_pid:
-        threading.Thread(target=watch_parent, args=(args.parent_pid,), daemon=True).start()
+        end_with_parent(args.parent_pid)
 
     work = tempfile.mkdtemp(prefix="skyvra-standin-work-")
     certificate_folder = None

@@ -26,11 +26,11 @@ import logging
 import os
 import ssl
 import sys
-import threading
-import time
 import warnings
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+from server_common import end_with_parent
 
 
 class Recorder:
@@ -147,15 +147,6 @@ def tls_context(cert, key):
     return context
 
 
-def watch_parent(pid):
-    while True:
-        time.sleep(1)
-        try:
-            os.kill(pid, 0)
-        except OSError:
-            os._exit(0)
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, default=0)
@@ -174,7 +165,7 @@ def main():
     logging.basicConfig(filename=args.log, level=logging.INFO,
                         format="%(asctime)s %(name)s %(levelname)s %(message)s")
     if args.parent_pid:
-        threading.Thread(target=watch_parent, args=(args.parent_pid,), daemon=True).start()
+        end_with_parent(args.parent_pid)
     os.makedirs(args.dir, exist_ok=True)
     recorder = Recorder(args.dir, args.reject)
 
